@@ -1,0 +1,47 @@
+# Compiler and linker settings shared by every Nordavel target (not by third-party code).
+
+function(nordavel_settings target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /utf-8 /permissive-)
+        target_compile_definitions(${target} PRIVATE _CRT_SECURE_NO_WARNINGS)
+        if(NORDAVEL_WARNINGS_AS_ERRORS)
+            target_compile_options(${target} PRIVATE /WX)
+        endif()
+    else()
+        target_compile_options(${target} PRIVATE
+            -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
+            -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast)
+        if(NORDAVEL_WARNINGS_AS_ERRORS)
+            target_compile_options(${target} PRIVATE -Werror)
+        endif()
+    endif()
+    if(WIN32)
+        target_compile_definitions(${target} PRIVATE
+            UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+    endif()
+endfunction()
+
+# Windows executables: with MinGW, nothing to ship beside them. Ours have Unicode entry points
+# (wmain, wWinMain); pass NARROW_MAIN for one with a plain main (the test executables).
+function(nordavel_windows_executable target kind)
+    if(NOT WIN32)
+        return()
+    endif()
+    if(MINGW)
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+        if(NOT "NARROW_MAIN" IN_LIST ARGN)
+            target_link_options(${target} PRIVATE -municode)
+        endif()
+        if(kind STREQUAL "GUI")
+            target_link_options(${target} PRIVATE -mwindows)
+        endif()
+    elseif(MSVC AND kind STREQUAL "GUI")
+        set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+    endif()
+endfunction()
+
+if(NORDAVEL_SANITIZE)
+    add_compile_options(-fsanitize=${NORDAVEL_SANITIZE} -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${NORDAVEL_SANITIZE})
+endif()

@@ -1,0 +1,107 @@
+// Arbitrary bytes as a camera log: the scanner, driven in an order taken from the input, and the
+// whole conversion of the bytes as a file. Neither may crash, leak or leave a file behind.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include "conversion/ConvertLogFile.h"
+#include "conversion/LogScanner.h"
+#include "platform/IoError.h"
+
+namespace {
+
+using namespace nordavel;
+
+class BytesSource : public ByteSource {
+public:
+    BytesSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        // Small, uneven pieces exercise lines that span reads.
+        std::size_t count = std::min({capacity, size_ - position_, std::size_t{13}});
+        std::memcpy(buffer, data_ + position_, count);
+        position_ += count;
+        return count;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t position_ = 0;
+};
+
+class NullReport : public ReportLog {
+public:
+    void Clear() override {}
+    void Add(std::string_view) override {}
+    void Reveal() override {}
+};
+
+const std::string& WorkFolder() {
+    static const std::string folder = [] {
+        std::string path = (std::filesystem::temp_directory_path() /
+                            ("nordavel-fuzz-" + std::to_string(::getpid())))
+                               .string();
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+void ScanInOrderFromInput(const std::uint8_t* data, std::size_t size, const CodePage& codePage) {
+    BytesSource source(data, size);
+    TextReader reader(source, codePage);
+    TLogScanner scanner(reader);
+    static constexpr std::string_view kTags[] = {"<name>",        "<description>", "<point>",
+                                                 "<coordinates>", "<br>",          ")"};
+    for (std::size_t i = 0; i < size && i < 64 && !reader.AtEnd(); ++i) {
+        const std::string_view tag = kTags[data[i] % 6];
+        switch ((data[i] / 6) % 5) {
+        case 0:
+            scanner.FindText(tag);
+            break;
+        case 1:
+            scanner.SkipPastTag(tag);
+            break;
+        case 2:
+            scanner.ElementText(tag);
+            break;
+        case 3:
+            scanner.DescriptionText(tag);
+            break;
+        default:
+            scanner.NestedElementText(tag, kTags[(data[i] + 1) % 6]);
+            break;
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const CodePage cp932 = *CodePage::FromName("932");
+    static const CodePage cp1252 = *CodePage::FromName("1252");
+    const CodePage& codePage = (size > 0 && data[0] & 1) ? cp932 : cp1252;
+
+    ScanInOrderFromInput(data, size, codePage);
+
+    const std::string log = WorkFolder() + "/log.kml";
+    FILE* file = std::fopen(log.c_str(), "wb");
+    if (!file) std::abort();
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+    NullReport report;
+    const TConversionOutcome outcome = ConvertLogFile(log, TCsvOptions{}, report, codePage);
+    const bool csvExists = std::filesystem::exists(WorkFolder() + "/log.csv");
+    if (csvExists != (outcome.Count > 0)) std::abort();
+    std::filesystem::remove(WorkFolder() + "/log.csv");
+    // Nothing but the log may remain: no temporary file.
+    if (std::distance(std::filesystem::directory_iterator(WorkFolder()),
+                      std::filesystem::directory_iterator()) != 1)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "batch/FileList.h"
+#include "conversion/CsvOptions.h"
+#include "conversion/ReportLog.h"
+
+namespace nordavel {
+
+// Status texts put in front of a list line, each ending in one blank.
+inline constexpr std::string_view kStatusCompleted = "Completed ";
+inline constexpr std::string_view kStatusNoData = "* No data ";
+inline constexpr std::string_view kStatusNotFound = "* Not found ";
+inline constexpr std::string_view kStatusCannotCreate = "* Cannot create Output file ";
+inline constexpr std::string_view kStatusNotCameraLog = "* Not file of EXILIM LOG ";
+inline constexpr std::string_view kStatusCsvRejected = "* CSV file is not accepted ";
+
+// The status text for the outcome of one conversion.
+std::string_view StatusText(const TConversionOutcome& outcome) noexcept;
+
+// Removes a status prefix (everything up to and including the first ">") from line `index`,
+// writing the line back only when it had one, and returns the trimmed file name.
+std::string RemoveStatusPrefix(FileList& list, std::size_t index);
+
+// Rewrites line `index` as `status`, "> " and the line's trimmed text.
+void SetLineStatus(FileList& list, std::size_t index, std::string_view status);
+
+// True for a name whose extension is ".csv" in any letter case.
+bool IsCsvName(std::string_view name);
+
+using LogConverter =
+    std::function<TConversionOutcome(const std::string& logFileName, const TCsvOptions& options)>;
+using OptionsReader = std::function<TCsvOptions()>;
+
+struct BatchSummary {
+    std::size_t lines = 0;             // lines processed
+    std::size_t completedWithData = 0; // lines that ended "Completed "
+};
+
+// Converts every file named in the list, in order, and marks each line with its result. The
+// options are read anew before each file. An error thrown by `convert` ends the run at once:
+// the current line keeps its bare name, the lines below stay as they were.
+BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& readOptions,
+                      const LogConverter& convert);
+
+} // namespace nordavel

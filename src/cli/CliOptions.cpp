@@ -1,0 +1,92 @@
+#include "cli/CliOptions.h"
+
+#include <array>
+#include <string_view>
+
+namespace nordavel::cli {
+
+namespace {
+
+struct Flag {
+    std::string_view name;
+    bool TCsvOptions::*member;
+};
+
+constexpr std::array<Flag, 5> kFlags{{
+    {"index", &TCsvOptions::Index},
+    {"rcr", &TCsvOptions::RCR},
+    {"datetime", &TCsvOptions::DateTime},
+    {"valid", &TCsvOptions::VALID},
+    {"snew", &TCsvOptions::SNEW},
+}};
+
+bool ApplyFlag(std::string_view argument, TCsvOptions& csv) {
+    if (argument.substr(0, 2) != "--") return false;
+    argument.remove_prefix(2);
+    const bool negated = argument.substr(0, 3) == "no-";
+    if (negated) argument.remove_prefix(3);
+    for (const Flag& flag : kFlags) {
+        if (argument == flag.name) {
+            csv.*flag.member = !negated;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+ParseResult ParseArguments(const std::vector<std::string>& arguments) {
+    ParseResult result;
+    CliOptions& options = result.options;
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (onlyFiles || argument.empty() || argument[0] != '-' || argument == "-") {
+            options.files.push_back(argument);
+        } else if (argument == "--") {
+            onlyFiles = true;
+        } else if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--codepage") {
+            if (i + 1 == arguments.size()) {
+                result.error = "option --codepage needs a value";
+                return result;
+            }
+            options.codePage = arguments[++i];
+        } else if (argument.rfind("--codepage=", 0) == 0) {
+            options.codePage = argument.substr(11);
+        } else if (!ApplyFlag(argument, options.csv)) {
+            result.error = "unknown option " + argument;
+            return result;
+        }
+    }
+    if (options.files.empty() && !options.help && !options.version)
+        result.error = "no log file named";
+    return result;
+}
+
+std::string UsageText() {
+    return "Usage: nordavel-cli [options] FILE...\n"
+           "Converts each camera GPS log FILE (X.kml) into a CSV file beside it (X.csv).\n"
+           "\n"
+           "Options (the default is marked *):\n"
+           "  --index     / --no-index     INDEX column (*on)\n"
+           "  --rcr       / --no-rcr       RCR column, always T (*off)\n"
+           "  --datetime  / --no-datetime  date and time in one TIME column (*on)\n"
+           "  --valid     / --no-valid     VALID column, always SPS (*off)\n"
+           "  --snew      / --no-snew      unsigned coordinates with N/S and E/W columns (*on)\n"
+           "  --codepage CP                character set of logs and CSV files: a Windows code\n"
+           "                               page number (932, 1252, ...), or on Linux also an\n"
+           "                               iconv name; default: the system's\n"
+           "  --help                       show this text\n"
+           "  --version                    show the version\n"
+           "\n"
+           "Prints the report, then each file's status line (status, \"> \", name).\n"
+           "Exit status: 0 every file converted with records; 1 some file not; 2 usage error;\n"
+           "3 a file could not be written or read (the run stopped there).\n";
+}
+
+} // namespace nordavel::cli

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/CsvOptions.h"
+
+namespace nordavel::cli {
+
+struct CliOptions {
+    TCsvOptions csv;
+    std::optional<std::string> codePage; // as the user named it
+    std::vector<std::string> files;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses the arguments after the program name; a usage error comes back as its message.
+struct ParseResult {
+    CliOptions options;
+    std::string error; // empty when the arguments are usable
+};
+ParseResult ParseArguments(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+} // namespace nordavel::cli

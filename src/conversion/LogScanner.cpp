@@ -1,0 +1,211 @@
+#include "conversion/LogScanner.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "text/TextUtil.h"
+
+namespace nordavel {
+
+std::string ClosingTag(std::string_view openingTag) {
+    std::string closing(openingTag.substr(0, 1));
+    closing += '/';
+    closing += openingTag.substr(1);
+    return closing;
+}
+
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+bool IsAsciiDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+// Byte length of the UTF-8 character that starts with `lead`; the reader only ever hands out
+// valid UTF-8.
+std::size_t CharacterLength(char lead) noexcept {
+    const auto byte = static_cast<unsigned char>(lead);
+    if (byte < 0xC0) return 1;
+    if (byte < 0xE0) return 2;
+    if (byte < 0xF0) return 3;
+    return 4;
+}
+
+// The closing tag of an opening tag, made on the stack: it is wanted for every element.
+class ClosingTagOf {
+public:
+    explicit ClosingTagOf(std::string_view openingTag) {
+        char* closing = small_;
+        if (openingTag.size() + 1 > sizeof small_) {
+            large_ = std::make_unique<char[]>(openingTag.size() + 1);
+            closing = large_.get();
+        }
+        if (!openingTag.empty()) {
+            closing[0] = openingTag[0];
+            closing[1] = '/';
+            openingTag.substr(1).copy(closing + 2, openingTag.size() - 1);
+        }
+        view_ = std::string_view(closing, openingTag.empty() ? 0 : openingTag.size() + 1);
+    }
+    operator std::string_view() const noexcept { return view_; }
+
+private:
+    char small_[32];
+    std::unique_ptr<char[]> large_;
+    std::string_view view_;
+};
+
+bool Contains(const std::string& storage, std::string_view view) noexcept {
+    const std::less_equal<const char*> notAfter;
+    return notAfter(storage.data(), view.data()) &&
+           notAfter(view.data() + view.size(), storage.data() + storage.size());
+}
+
+} // namespace
+
+void TLogScanner::AppendNextLine() {
+    // The current line is about to be replaced by the reader: keep the pending text first.
+    if (!pending_.empty() && Contains(joined_, pending_)) {
+        joined_.erase(0, static_cast<std::size_t>(pending_.data() - joined_.data()));
+        joined_.resize(pending_.size());
+    } else {
+        joined_.assign(pending_);
+    }
+    joined_.append(log_.NextLine());
+    pending_ = joined_;
+}
+
+std::size_t TLogScanner::SearchLines(std::string_view text) {
+    if (!pending_.empty()) {
+        const std::size_t found = pending_.find(text);
+        if (found != npos || log_.AtEnd()) return found;
+    }
+    const TextReader::Found next = log_.NextLineContaining(text);
+    pending_ = next.line;
+    return next.offset;
+}
+
+bool TLogScanner::SkipPastTagOrThrow(std::string_view tag) {
+    const std::size_t found = SearchLines(tag);
+    if (found == npos) return false;
+    pending_ = Trim(pending_.substr(found + tag.size()));
+    while (pending_.empty() && !log_.AtEnd()) {
+        ReplaceWithNextLine();
+        pending_ = Trim(pending_);
+    }
+    return !pending_.empty();
+}
+
+std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
+    std::size_t found = pending_.find(marker);
+    while (found == npos && !log_.AtEnd()) {
+        // Only the joint and the new line can hold a marker not seen before.
+        const std::size_t from =
+            pending_.size() >= marker.size() ? pending_.size() - (marker.size() - 1) : 0;
+        AppendNextLine();
+        found = pending_.find(marker, from);
+    }
+    if (found == npos) return {};
+    const std::string_view result = pending_.substr(0, found);
+    std::size_t consumed = found + marker.size();
+    if (consumed < pending_.size())
+        consumed = std::min(consumed + CharacterLength(pending_[consumed]), pending_.size());
+    pending_.remove_prefix(consumed);
+    return result;
+}
+
+std::string_view TLogScanner::ElementTextOrThrow(std::string_view tag) {
+    if (!SkipPastTagOrThrow(tag)) return {};
+    std::string_view text = ReadUntilView(ClosingTagOf(tag));
+    while (!text.empty() && !IsAsciiDigit(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+std::string_view TLogScanner::DescriptionTextOrThrow(std::string_view tag) {
+    if (!SkipPastTagOrThrow(tag)) return {};
+    const std::string_view description = ReadUntilView(ClosingTagOf(tag));
+    if (description.empty()) return {};
+    // The rest of the line after the closing tag is dropped.
+    pending_ = description;
+    if (!SkipPastTagOrThrow("<br>")) return {};
+    std::string_view bracketed = Trim(ReadUntilView(")"));
+    if (const std::size_t open = bracketed.find('('); open != npos)
+        bracketed.remove_prefix(open + 1);
+    return Trim(bracketed);
+}
+
+std::string_view TLogScanner::NestedElementTextOrThrow(std::string_view outer,
+                                                       std::string_view inner) {
+    if (!SkipPastTagOrThrow(outer)) return {};
+    if (!SkipPastTagOrThrow(inner)) return {};
+    return ReadUntilView(ClosingTagOf(inner));
+}
+
+template <typename Operation>
+void TLogScanner::Absorbing(std::string& text, Operation operation) noexcept {
+    try {
+        // The view lies in the pending text's storage, which nothing changes before the copy.
+        text.assign(operation());
+    } catch (...) {
+        Clear();
+        text.clear();
+    }
+}
+
+void TLogScanner::ElementText(std::string_view tag, std::string& text) noexcept {
+    Absorbing(text, [&] { return ElementTextOrThrow(tag); });
+}
+
+void TLogScanner::DescriptionText(std::string_view tag, std::string& text) noexcept {
+    Absorbing(text, [&] { return DescriptionTextOrThrow(tag); });
+}
+
+void TLogScanner::NestedElementText(std::string_view outer, std::string_view inner,
+                                    std::string& text) noexcept {
+    Absorbing(text, [&] { return NestedElementTextOrThrow(outer, inner); });
+}
+
+std::string TLogScanner::ElementText(std::string_view tag) noexcept {
+    std::string text;
+    ElementText(tag, text);
+    return text;
+}
+
+std::string TLogScanner::DescriptionText(std::string_view tag) noexcept {
+    std::string text;
+    DescriptionText(tag, text);
+    return text;
+}
+
+std::string TLogScanner::NestedElementText(std::string_view outer,
+                                           std::string_view inner) noexcept {
+    std::string text;
+    NestedElementText(outer, inner, text);
+    return text;
+}
+
+bool TLogScanner::FindText(std::string_view text) noexcept {
+    try {
+        const std::size_t found = SearchLines(text);
+        if (found == npos) return false;
+        pending_.remove_prefix(found);
+        return true;
+    } catch (...) {
+        Clear();
+        return false;
+    }
+}
+
+bool TLogScanner::SkipPastTag(std::string_view tag) noexcept {
+    try {
+        return SkipPastTagOrThrow(tag);
+    } catch (...) {
+        Clear();
+        return false;
+    }
+}
+
+} // namespace nordavel

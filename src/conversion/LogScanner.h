@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/TextFile.h"
+
+namespace nordavel {
+
+// Finds the few tags a conversion needs in a camera log by plain text search over its
+// lower-cased lines, reading the log once from front to back. Everything the scanner is asked
+// for must be given in lower case, and everything it returns is lower case.
+//
+// The scanner holds the "pending text": what has been read and not yet consumed. Searches that
+// fail on a line replace the pending text with the next line, so a tag is found only where it
+// stands whole on one line; ReadUntil joins lines instead.
+class TLogScanner {
+public:
+    // `log` must deliver lower-cased lines (TextReader::LetterCase::Lower).
+    explicit TLogScanner(TextReader& log) : log_(log) {}
+
+    // These operations absorb every failure (read errors, memory exhaustion): the pending text
+    // is emptied and the result is false or empty text.
+    bool FindText(std::string_view text) noexcept;
+    bool SkipPastTag(std::string_view tag) noexcept;
+    std::string ElementText(std::string_view tag) noexcept;
+    std::string DescriptionText(std::string_view tag) noexcept;
+    std::string NestedElementText(std::string_view outer, std::string_view inner) noexcept;
+
+    // The same three, giving their text in `text`, whose storage is reused from call to call.
+    void ElementText(std::string_view tag, std::string& text) noexcept;
+    void DescriptionText(std::string_view tag, std::string& text) noexcept;
+    void NestedElementText(std::string_view outer, std::string_view inner,
+                           std::string& text) noexcept;
+
+    // Passes failures on to its caller.
+    std::string ReadUntil(std::string_view marker) { return std::string(ReadUntilView(marker)); }
+
+    std::string_view PendingText() const noexcept { return pending_; }
+
+private:
+    bool SkipPastTagOrThrow(std::string_view tag);
+    // ReadUntil without a copy: the text stands in the pending text's storage, right in front of
+    // what is left pending, and stays valid until the next line is read.
+    std::string_view ReadUntilView(std::string_view marker);
+    std::string_view ElementTextOrThrow(std::string_view tag);
+    std::string_view DescriptionTextOrThrow(std::string_view tag);
+    std::string_view NestedElementTextOrThrow(std::string_view outer, std::string_view inner);
+    // Runs one of the above, absorbing its failures.
+    template <typename Operation>
+    void Absorbing(std::string& text, Operation operation) noexcept;
+
+    // Searches forward line by line until `text` is found, each line replacing the pending
+    // text; returns its offset in the pending text, or npos at the end of the log.
+    std::size_t SearchLines(std::string_view text);
+    void ReplaceWithNextLine() { pending_ = log_.NextLine(); }
+    void AppendNextLine();
+    void Clear() noexcept { pending_ = {}; }
+
+    TextReader& log_;
+    // A view of the reader's current line, or of joined_ once lines have been joined.
+    std::string_view pending_;
+    std::string joined_;
+};
+
+// The closing tag of an opening tag: "/" inserted after its first character.
+std::string ClosingTag(std::string_view openingTag);
+
+} // namespace nordavel

@@ -1,0 +1,51 @@
+#include "platform/CodePage.h"
+
+#include <algorithm>
+
+namespace nordavel {
+
+namespace {
+
+bool IsAscii(std::string_view text) noexcept {
+    unsigned char any = 0;
+    for (char c : text)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// Every character set Nordavel meets keeps ASCII as it is, but a few (Shift_JIS as glibc has it,
+// with the yen sign at 0x5C) do not; those always go through the converter.
+bool MapsAsciiToItself(CharsetConverter& converter) {
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c)
+        ascii.push_back(static_cast<char>(c));
+    std::string converted;
+    converter.Convert(ascii, converted);
+    return converted == ascii;
+}
+
+} // namespace
+
+TextDecoder::TextDecoder(const CodePage& codePage)
+    : converter_(codePage.MakeDecoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {}
+
+void TextDecoder::Append(std::string_view bytes, std::string& utf8) {
+    if (asciiIsIdentity_ && IsAscii(bytes)) {
+        utf8.append(bytes);
+    } else {
+        converter_->Convert(bytes, utf8);
+    }
+}
+
+TextEncoder::TextEncoder(const CodePage& codePage)
+    : converter_(codePage.MakeEncoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {}
+
+void TextEncoder::Append(std::string_view utf8, std::string& bytes) {
+    if (asciiIsIdentity_ && IsAscii(utf8)) {
+        bytes.append(utf8);
+    } else {
+        converter_->Convert(utf8, bytes);
+    }
+}
+
+} // namespace nordavel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nordavel {
+
+// One direction of conversion between a code page and UTF-8, made by the platform.
+class CharsetConverter {
+public:
+    virtual ~CharsetConverter() = default;
+    // Appends the conversion of `in` to `out`; never fails (see TextDecoder and TextEncoder).
+    virtual void Convert(std::string_view in, std::string& out) = 0;
+};
+
+// An 8-bit character set ("ANSI code page") in which logs are read and CSV files written.
+// On Windows it is a code page number; on POSIX the name of an iconv character set.
+class CodePage {
+public:
+    // The system ANSI code page: GetACP() on Windows; on POSIX the codeset of the user's locale,
+    // where the C/POSIX locale counts as UTF-8.
+    static CodePage System();
+    // A code page named by the user: a Windows code page number ("932", "1252") on every
+    // platform, or on POSIX also any iconv name. Empty when this system cannot convert it.
+    static std::optional<CodePage> FromName(std::string_view name);
+
+    const std::string& Name() const noexcept { return name_; }
+
+    // Made by the platform; never fail for a CodePage that System or FromName returned.
+    std::unique_ptr<CharsetConverter> MakeDecoder() const;
+    std::unique_ptr<CharsetConverter> MakeEncoder() const;
+
+private:
+    explicit CodePage(std::string name) : name_(std::move(name)) {}
+    std::string name_;
+};
+
+// Converts text in a code page to UTF-8. Bytes that do not form a character of the code page
+// become a replacement character; the result is always valid UTF-8.
+// Both classes pass pure ASCII text through unchanged without asking the platform whenever the
+// code page maps ASCII to itself, which keeps the common case fast.
+class TextDecoder {
+public:
+    explicit TextDecoder(const CodePage& codePage);
+
+    void Append(std::string_view bytes, std::string& utf8);
+    // True when ASCII bytes decode to themselves.
+    bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
+
+private:
+    std::unique_ptr<CharsetConverter> converter_;
+    bool asciiIsIdentity_ = false;
+};
+
+// Converts UTF-8 text to a code page. A character that the code page cannot represent becomes
+// the code page's default character ("?").
+class TextEncoder {
+public:
+    explicit TextEncoder(const CodePage& codePage);
+
+    void Append(std::string_view utf8, std::string& bytes);
+
+private:
+    std::unique_ptr<CharsetConverter> converter_;
+    bool asciiIsIdentity_ = false;
+};
+
+} // namespace nordavel

@@ -1,0 +1,82 @@
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <string>
+#include <windows.h>
+
+#include "platform/win32/WideText.h"
+
+namespace nordavel {
+
+namespace {
+
+unsigned NumberOf(const std::string& name) {
+    return static_cast<unsigned>(std::stoul(name));
+}
+
+// Best-fit mapping would turn characters the code page lacks into look-alikes; the default
+// character is wanted instead. A few code pages refuse the flag.
+DWORD EncodeFlags(unsigned codePage) {
+    const bool refusesFlag = codePage == CP_UTF8 || codePage == CP_UTF7 || codePage == 42 ||
+                             (codePage >= 50220 && codePage <= 50229) ||
+                             (codePage >= 57002 && codePage <= 57011) || codePage == 54936;
+    return refusesFlag ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
+std::wstring ToUtf16(unsigned codePage, std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, result.data(), length);
+    return result;
+}
+
+void AppendFromUtf16(unsigned codePage, std::wstring_view text, std::string& out) {
+    if (text.empty()) return;
+    const DWORD flags = EncodeFlags(codePage);
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(length));
+    WideCharToMultiByte(codePage, flags, text.data(), size, out.data() + start, length, nullptr,
+                        nullptr);
+}
+
+class Win32Converter : public CharsetConverter {
+public:
+    Win32Converter(unsigned from, unsigned to) : from_(from), to_(to) {}
+    void Convert(std::string_view in, std::string& out) override {
+        AppendFromUtf16(to_, ToUtf16(from_, in), out);
+    }
+
+private:
+    unsigned from_;
+    unsigned to_;
+};
+
+} // namespace
+
+CodePage CodePage::System() {
+    return CodePage(std::to_string(GetACP()));
+}
+
+std::optional<CodePage> CodePage::FromName(std::string_view name) {
+    if (name.empty() || name.size() > 5 ||
+        !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const std::string number(name);
+    if (!IsValidCodePage(NumberOf(number))) return std::nullopt;
+    return CodePage(std::to_string(NumberOf(number)));
+}
+
+std::unique_ptr<CharsetConverter> CodePage::MakeDecoder() const {
+    return std::make_unique<Win32Converter>(NumberOf(name_), CP_UTF8);
+}
+
+std::unique_ptr<CharsetConverter> CodePage::MakeEncoder() const {
+    return std::make_unique<Win32Converter>(CP_UTF8, NumberOf(name_));
+}
+
+} // namespace nordavel

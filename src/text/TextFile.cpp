@@ -1,0 +1,149 @@
+#include "text/TextFile.h"
+
+#include <cstring>
+
+#include "text/ByteScan.h"
+
+namespace nordavel {
+
+namespace {
+
+constexpr std::size_t kReadBufferSize = 128 * 1024;
+constexpr std::size_t kWriteBufferSize = 64 * 1024;
+
+} // namespace
+
+TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase letterCase)
+    : source_(source), decoder_(codePage), lower_(letterCase == LetterCase::Lower) {
+    for (Buffer& buffer : buffers_) {
+        buffer.bytes.reset(new char[kReadBufferSize]);
+        if (lower_) buffer.lowered.reset(new char[kReadBufferSize]);
+    }
+}
+
+bool TextReader::Fill() {
+    if (sourceDone_) return false;
+    current_ ^= 1;
+    Buffer& buffer = buffers_[current_];
+    char* bytes = buffer.bytes.get();
+    const std::size_t count = source_.Read(bytes, kReadBufferSize);
+    const BufferFacts facts = ScanBuffer(bytes, count, buffer.lowered.get());
+    begin_ = 0;
+    end_ = facts.size;
+    sourceDone_ = count == 0 || facts.size < count; // the end, or a Ctrl-Z
+    // A buffer is filled only once the one before has been read up to its end, so its first
+    // line begins with it; a line that began in the buffer before is taken from the raw bytes
+    // and decoded as a whole.
+    buffer.ready = decoder_.AsciiIsIdentity() && facts.ascii;
+    buffer.hasLoneCr = facts.loneCr;
+    return end_ > 0;
+}
+
+bool TextReader::AtEnd() {
+    return begin_ == end_ && !Fill();
+}
+
+std::string_view TextReader::NextLine() {
+    if (begin_ == end_ && !Fill()) return {};
+    const Buffer& buffer = buffers_[current_];
+    const char* start = buffer.bytes.get() + begin_;
+    const std::size_t available = end_ - begin_;
+    if (const void* lf = std::memchr(start, '\n', available)) {
+        std::size_t length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
+        if (buffer.ready && !buffer.hasLoneCr) {
+            const char* ready = buffer.Lines() + begin_;
+            begin_ += length + 1;
+            if (length > 0 && ready[length - 1] == '\r') --length;
+            return std::string_view(ready, length);
+        }
+        begin_ += length + 1;
+        return Decode(std::string_view(start, length));
+    }
+    // The line goes on in the next buffers.
+    longLine_.assign(start, available);
+    begin_ = end_;
+    while (Fill()) {
+        const char* more = buffers_[current_].bytes.get();
+        const void* lf = std::memchr(more, '\n', end_);
+        const std::size_t length =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - more) : end_;
+        longLine_.append(more, length);
+        begin_ = lf ? length + 1 : length;
+        if (lf) break;
+    }
+    return Decode(longLine_);
+}
+
+TextReader::Found TextReader::NextLineContaining(std::string_view text) {
+    for (;;) {
+        if (const Found inBuffer = FindInBuffer(text); inBuffer.offset != std::string_view::npos)
+            return inBuffer;
+        const std::string_view line = NextLine();
+        const std::size_t offset = line.find(text);
+        if (offset != std::string_view::npos || AtEnd()) return {line, offset};
+    }
+}
+
+TextReader::Found TextReader::FindInBuffer(std::string_view text) {
+    constexpr auto npos = std::string_view::npos;
+    const Buffer& buffer = buffers_[current_];
+    if (begin_ == end_ || !buffer.ready || buffer.hasLoneCr) return {{}, npos};
+    const char* rest = buffer.Lines() + begin_;
+    const std::size_t size = end_ - begin_;
+    const std::size_t match = FindBytes(std::string_view(rest, size), text);
+    if (match == npos) {
+        // Passes over all but the buffer's last whole line, which is kept back so that the line
+        // handed out is never taken from beyond the end of the log.
+        const std::size_t lastLf = FindLastByte(rest, size, '\n');
+        if (lastLf == npos) return {{}, npos};
+        const std::size_t lf = FindLastByte(rest, lastLf, '\n');
+        if (lf != npos) begin_ += lf + 1;
+        return {{}, npos};
+    }
+    const std::size_t lf = FindLastByte(rest, match, '\n');
+    const std::size_t lineStart = lf == npos ? 0 : lf + 1;
+    const std::size_t afterMatch = match + text.size();
+    const void* lineEnd = std::memchr(rest + afterMatch, '\n', size - afterMatch);
+    if (lineEnd == nullptr) {
+        // The line goes on in the next buffer.
+        begin_ += lineStart;
+        return {{}, npos};
+    }
+    std::size_t length =
+        static_cast<std::size_t>(static_cast<const char*>(lineEnd) - rest) - lineStart;
+    begin_ += lineStart + length + 1;
+    if (length > 0 && rest[lineStart + length - 1] == '\r') --length;
+    return {std::string_view(rest + lineStart, length), match - lineStart};
+}
+
+std::string_view TextReader::Decode(std::string_view raw) {
+    // CR is never part of a character in an 8-bit code page, so it can go before decoding.
+    if (std::memchr(raw.data(), '\r', raw.size()) != nullptr) {
+        withoutCr_.clear();
+        for (char c : raw)
+            if (c != '\r') withoutCr_.push_back(c);
+        raw = withoutCr_;
+    }
+    decoded_.clear();
+    decoder_.Append(raw, decoded_);
+    if (lower_) LowerAsciiInPlace(decoded_.data(), decoded_.data() + decoded_.size());
+    return decoded_;
+}
+
+TextWriter::TextWriter(ByteSink& sink, const CodePage& codePage) : sink_(sink), encoder_(codePage) {
+    buffer_.reserve(kWriteBufferSize + 1024);
+}
+
+void TextWriter::WriteLine(std::string_view text) {
+    encoder_.Append(text, buffer_);
+    buffer_ += "\r\n";
+    if (buffer_.size() >= kWriteBufferSize) Flush();
+}
+
+void TextWriter::Flush() {
+    if (buffer_.empty()) return;
+    sink_.Write(buffer_.data(), buffer_.size());
+    buffer_.clear();
+}
+
+} // namespace nordavel

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/ByteStream.h"
+#include "platform/CodePage.h"
+#include "platform/File.h"
+
+namespace nordavel {
+
+// Reads 8-bit text line by line and hands each line over as UTF-8.
+// A line ends at LF or CR LF; every other CR is dropped and does not end a line. A Ctrl-Z byte
+// ends the text. Lines may be of any length.
+//
+// Lines are handed out as views, without copying where the bytes allow it: the text of a line
+// stays valid until the next call of NextLine (AtEnd leaves it alone). Reading alternates
+// between two buffers for that reason.
+class TextReader {
+public:
+    enum class LetterCase { AsIs, Lower };
+
+    // With LetterCase::Lower every line comes with its letters A to Z in lower case (only those;
+    // the decoded text is changed, never the raw bytes).
+    TextReader(ByteSource& source, const CodePage& codePage,
+               LetterCase letterCase = LetterCase::AsIs);
+
+    // True when no byte remains unread or the next byte is Ctrl-Z.
+    bool AtEnd();
+    // The next line without its line end; empty text at the end.
+    std::string_view NextLine();
+
+    // Reads lines, at least one, until a line holds `text` (which holds no line end): returns
+    // that line and where in it the text stands. When the end comes first: the last line read
+    // and npos. The same as calling NextLine in a loop, only faster: lines that cannot hold the
+    // text are passed over inside the read buffer without being handed out.
+    struct Found {
+        std::string_view line;
+        std::size_t offset;
+    };
+    Found NextLineContaining(std::string_view text);
+
+private:
+    struct Buffer {
+        std::unique_ptr<char[]> bytes;
+        // The same bytes with A to Z lower-cased, for a reader that lower-cases.
+        std::unique_ptr<char[]> lowered;
+        // Pure ASCII in an ASCII-compatible code page, so its lines need no decoding.
+        bool ready = false;
+        bool hasLoneCr = false;
+        // What ready lines are taken from: `lowered` or `bytes`.
+        const char* Lines() const noexcept { return lowered ? lowered.get() : bytes.get(); }
+    };
+
+    bool Fill();
+    // For NextLineContaining: the line holding `text` when it lies whole in the buffer;
+    // otherwise passes over the lines that cannot matter and returns npos as offset.
+    Found FindInBuffer(std::string_view text);
+    std::string_view Decode(std::string_view raw);
+
+    ByteSource& source_;
+    TextDecoder decoder_;
+    bool lower_;
+    Buffer buffers_[2];
+    int current_ = 1;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
+    std::string longLine_;    // a line that spans buffer refills
+    std::string withoutCr_;
+    std::string decoded_;
+};
+
+// Writes UTF-8 text as 8-bit lines, each ending in CR LF, buffered.
+class TextWriter {
+public:
+    TextWriter(ByteSink& sink, const CodePage& codePage);
+
+    void WriteLine(std::string_view text);
+    // Hands every buffered byte to the sink.
+    void Flush();
+
+private:
+    ByteSink& sink_;
+    TextEncoder encoder_;
+    std::string buffer_;
+};
+
+// The log file of one conversion: an InputFile read through a TextReader.
+class InputTextFile {
+public:
+    InputTextFile(const std::string& path, const CodePage& codePage,
+                  TextReader::LetterCase letterCase)
+        : file_(InputFile::Open(path)), reader_(file_, codePage, letterCase) {}
+    TextReader& Reader() noexcept { return reader_; }
+    void Close() noexcept { file_.Close(); }
+
+private:
+    InputFile file_;
+    TextReader reader_;
+};
+
+} // namespace nordavel

@@ -1,0 +1,66 @@
+#include "text/TextUtil.h"
+
+#include "text/ByteScan.h"
+
+namespace nordavel {
+
+std::string LowerAscii(std::string_view text) {
+    std::string result(text);
+    LowerAsciiInPlace(result.data(), result.data() + result.size());
+    return result;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = UpperAscii(c);
+    return result;
+}
+
+namespace {
+
+std::string_view Delimiters(PathStyle style) noexcept {
+    return style == PathStyle::Windows ? std::string_view("\\:") : std::string_view("/");
+}
+
+// Index just past the folder part.
+std::size_t FileNameStart(std::string_view path, PathStyle style) noexcept {
+    const std::size_t last = path.find_last_of(Delimiters(style));
+    return last == std::string_view::npos ? 0 : last + 1;
+}
+
+std::size_t ExtensionStart(std::string_view path, PathStyle style) noexcept {
+    const std::size_t nameStart = FileNameStart(path, style);
+    const std::size_t dot = path.rfind('.');
+    return (dot == std::string_view::npos || dot < nameStart) ? path.size() : dot;
+}
+
+} // namespace
+
+std::string_view ExtractFilePath(std::string_view path, PathStyle style) {
+    return path.substr(0, FileNameStart(path, style));
+}
+
+std::string_view ExtractFileName(std::string_view path, PathStyle style) {
+    return path.substr(FileNameStart(path, style));
+}
+
+std::string_view ExtractFileExt(std::string_view path, PathStyle style) {
+    return path.substr(ExtensionStart(path, style));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view extension, PathStyle style) {
+    std::string result(path.substr(0, ExtensionStart(path, style)));
+    result += extension;
+    return result;
+}
+
+std::size_t CharacterCount(std::string_view utf8) noexcept {
+    std::size_t count = 0;
+    for (char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+} // namespace nordavel

@@ -1,0 +1,52 @@
+// The console converter's command line.
+#include <gtest/gtest.h>
+
+#include "cli/CliOptions.h"
+
+namespace nordavel::cli {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CliOptions, DefaultsAndFlags) {
+    ParseResult result = ParseArguments({"a.kml"});
+    EXPECT_EQ(result.error, "");
+    const TCsvOptions defaults;
+    EXPECT_EQ(result.options.csv.Index, defaults.Index);
+    EXPECT_EQ(result.options.csv.RCR, defaults.RCR);
+    EXPECT_EQ(result.options.csv.DateTime, defaults.DateTime);
+    EXPECT_EQ(result.options.csv.VALID, defaults.VALID);
+    EXPECT_EQ(result.options.csv.SNEW, defaults.SNEW);
+
+    result = ParseArguments({"--no-index", "--rcr", "--no-datetime", "--valid", "--no-snew",
+                             "a.kml", "--index", "b.kml"});
+    EXPECT_EQ(result.error, "");
+    EXPECT_TRUE(result.options.csv.Index) << "the last word wins";
+    EXPECT_TRUE(result.options.csv.RCR);
+    EXPECT_FALSE(result.options.csv.DateTime);
+    EXPECT_TRUE(result.options.csv.VALID);
+    EXPECT_FALSE(result.options.csv.SNEW);
+    EXPECT_EQ(result.options.files, (Args{"a.kml", "b.kml"}));
+}
+
+TEST(CliOptions, CodePageAndFileNames) {
+    ParseResult result = ParseArguments({"--codepage", "932", "x.kml"});
+    EXPECT_EQ(result.options.codePage.value_or(""), "932");
+    result = ParseArguments({"--codepage=CP1252", "--", "--rcr", "-"});
+    EXPECT_EQ(result.options.codePage.value_or(""), "CP1252");
+    EXPECT_EQ(result.options.files, (Args{"--rcr", "-"}));
+    EXPECT_FALSE(result.options.csv.RCR);
+}
+
+TEST(CliOptions, UsageErrors) {
+    EXPECT_NE(ParseArguments({}).error, "");
+    EXPECT_NE(ParseArguments({"--rcr"}).error, "");
+    EXPECT_NE(ParseArguments({"--codepage"}).error, "");
+    EXPECT_NE(ParseArguments({"--bogus", "a.kml"}).error, "");
+    EXPECT_NE(ParseArguments({"--no-help", "a.kml"}).error, "");
+    EXPECT_EQ(ParseArguments({"--help"}).error, "");
+    EXPECT_TRUE(ParseArguments({"--version"}).options.version);
+}
+
+} // namespace
+} // namespace nordavel::cli

@@ -1,0 +1,260 @@
+// Converting one log: outcome codes, report lines, reveals and what is left on disk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "conversion/ConvertLogFile.h"
+#include "platform/IoError.h"
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace nordavel {
+namespace {
+
+using test::CameraLog;
+using test::Exists;
+using test::FolderEntries;
+using test::ReadBytes;
+using test::RecordingReport;
+using test::TempDir;
+using test::WriteBytes;
+using Events = std::vector<std::string>;
+using Names = std::vector<std::string>;
+
+CodePage Cp1252() {
+    return *CodePage::FromName("1252");
+}
+
+class ConvertLogFileTest : public ::testing::Test {
+protected:
+    TConversionOutcome Convert(const std::string& log, const TCsvOptions& options = {}) {
+        return ConvertLogFile(log, options, report, Cp1252());
+    }
+    std::string Folder() const {
+        return std::string(dir.File("x").substr(0, dir.File("x").size() - 1));
+    }
+
+    TempDir dir;
+    RecordingReport report;
+};
+
+const std::vector<test::TrackPoint> kThreePoints = {
+    {"1", "2023/07/06 10:15:30", "139.767100,35.681200,40.0"},
+    {"2", "2023/07/06 10:15:40", "139.767200,35.681300,41.5"},
+    {"3", "2023/07/06 10:15:50", "-0.5,-51.2,-3"},
+};
+
+TEST_F(ConvertLogFileTest, TrackPointsBecomeRecordsWithoutRevealingTheReport) {
+    const std::string log = dir.File("walk.kml");
+    WriteBytes(log, CameraLog(kThreePoints));
+    const TConversionOutcome outcome = Convert(log);
+    EXPECT_TRUE(outcome.Completed);
+    EXPECT_EQ(outcome.Count, 3);
+    EXPECT_EQ(ReadBytes(dir.File("walk.csv")),
+              "INDEX,TIME,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT\r\n"
+              "1,2023/07/06 10:15:30,35.681200,N,139.767100,E,40.0\r\n"
+              "2,2023/07/06 10:15:40,35.681300,N,139.767200,E,41.5\r\n"
+              "3,2023/07/06 10:15:50,51.2,S,0.5,W,-3\r\n");
+    EXPECT_EQ(report.events, (Events{"line:Path: " + Folder(), "line:File: walk.kml",
+                                     "line:  Output: 3 records", "line:"}));
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"walk.csv", "walk.kml"}));
+}
+
+TEST_F(ConvertLogFileTest, OneRecordIsStillRecords) {
+    const std::string log = dir.File("one.kml");
+    WriteBytes(log, CameraLog({kThreePoints[0]}));
+    EXPECT_EQ(Convert(log).Count, 1);
+    EXPECT_EQ(report.lines.at(2), "  Output: 1 records");
+}
+
+TEST_F(ConvertLogFileTest, MissingLog) {
+    const std::string log = dir.File("missing.kml");
+    const TConversionOutcome outcome = Convert(log);
+    EXPECT_FALSE(outcome.Completed);
+    EXPECT_EQ(outcome.Count, -1);
+    EXPECT_EQ(report.events, (Events{"reveal", "line:Not found: " + log, "line:"}));
+    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+}
+
+TEST_F(ConvertLogFileTest, NotACameraLogLeavesNothingBehind) {
+    const std::string log = dir.File("route.kml");
+    WriteBytes(log, "<kml><Document><name>route</name></Document></kml>\r\n");
+    const TConversionOutcome outcome = Convert(log);
+    EXPECT_FALSE(outcome.Completed);
+    EXPECT_EQ(outcome.Count, -3);
+    EXPECT_EQ(report.events, (Events{"line:Path: " + Folder(), "line:File: route.kml", "reveal",
+                                     "line:  Not file of \"EXILIM LOG\": " + log, "reveal",
+                                     "line:  Error!!", "line:"}));
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"route.kml"}));
+}
+
+TEST_F(ConvertLogFileTest, CameraLogsWithoutRecords) {
+    struct Case {
+        const char* what;
+        std::string log;
+    };
+    const Case cases[] = {
+        {"no placemarks", CameraLog({})},
+        {"signature in capitals, all on one line",
+         "<kml><NAME>EXILIM LOG</NAME><description>d</description><Placemark><name>1</name>"
+         "<description>a<br>(2023/07/06 10:15:30)</description><Point><coordinates>1,2,3"
+         "</coordinates></Point></Placemark></kml>"},
+        {"empty description", "<name>exilim log</name>\r\n<description>d</description>\r\n"
+                              "<name>1</name>\r\n<description></description>\r\n"
+                              "<Point><coordinates>1,2,3</coordinates></Point>\r\n"},
+    };
+    for (const Case& c : cases) {
+        RecordingReport fresh;
+        const std::string log = dir.File("empty.kml");
+        WriteBytes(log, c.log);
+        const TConversionOutcome outcome = ConvertLogFile(log, {}, fresh, Cp1252());
+        EXPECT_TRUE(outcome.Completed) << c.what;
+        EXPECT_EQ(outcome.Count, 0) << c.what;
+        EXPECT_EQ(fresh.events, (Events{"line:Path: " + Folder(), "line:File: empty.kml", "reveal",
+                                        "line:  No valid data", "line:"}))
+            << c.what;
+        EXPECT_EQ(FolderEntries(dir.Path()), (Names{"empty.kml"})) << c.what;
+    }
+}
+
+TEST_F(ConvertLogFileTest, CsvThatCannotBeCreated) {
+    const std::string log = dir.File("walk.kml");
+    WriteBytes(log, CameraLog(kThreePoints));
+    std::filesystem::create_directory(dir.Path() / "walk.csv");
+    const TConversionOutcome outcome = Convert(log);
+    EXPECT_FALSE(outcome.Completed);
+    EXPECT_EQ(outcome.Count, -2);
+    EXPECT_EQ(report.events,
+              (Events{"reveal", "line:Cannot create file: " + dir.File("walk.csv"), "line:"}));
+    // The log was closed again: it can be removed at once.
+    EXPECT_TRUE(std::filesystem::remove(dir.Path() / "walk.kml"));
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"walk.csv"}));
+}
+
+TEST_F(ConvertLogFileTest, ReadOnlyCsvIsNotReplaced) {
+    const std::string log = dir.File("walk.kml");
+    const std::string csv = dir.File("walk.csv");
+    WriteBytes(log, CameraLog(kThreePoints));
+    WriteBytes(csv, "earlier");
+    std::filesystem::permissions(test::FromUtf8(csv), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::group_read);
+    EXPECT_EQ(Convert(log).Count, -2);
+    EXPECT_EQ(ReadBytes(csv), "earlier");
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"walk.csv", "walk.kml"}));
+}
+
+TEST_F(ConvertLogFileTest, NamesTooLongToCreate) {
+    // The log's name fits in 259 characters, its CSV name (".csv" appended) does not.
+    std::filesystem::path folder = dir.Path();
+    while (folder.u8string().size() < 240)
+        folder /= "ddddddddd";
+    std::filesystem::create_directories(folder);
+    std::u8string folderName = folder.u8string();
+    std::string log(folderName.begin(), folderName.end());
+    log += '/';
+    log.append(257 - log.size(), 't');
+    ASSERT_EQ(log.size(), 257u);
+    WriteBytes(log, CameraLog(kThreePoints));
+    EXPECT_EQ(Convert(log).Count, -2);
+    EXPECT_FALSE(Exists(log + ".csv"));
+}
+
+TEST_F(ConvertLogFileTest, ExistingCsvSurvivesEveryFailureAndIsReplacedOnSuccess) {
+    const std::string log = dir.File("walk.kml");
+    const std::string csv = dir.File("walk.csv");
+    WriteBytes(csv, "earlier");
+    WriteBytes(log, "<kml>not a camera log</kml>");
+    EXPECT_EQ(Convert(log).Count, -3);
+    EXPECT_EQ(ReadBytes(csv), "earlier");
+    WriteBytes(log, CameraLog({}));
+    EXPECT_EQ(Convert(log).Count, 0);
+    EXPECT_EQ(ReadBytes(csv), "earlier");
+    WriteBytes(log, CameraLog(kThreePoints));
+    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"walk.csv", "walk.kml"}));
+}
+
+TEST_F(ConvertLogFileTest, CsvNameFromLogName) {
+    EXPECT_EQ(CsvFileName("track"), "track.csv");
+    EXPECT_EQ(CsvFileName("Track.KML"), "Track.csv");
+    EXPECT_EQ(CsvFileName("walk.csv.kml"), "walk.csv.csv");
+#ifdef _WIN32
+    EXPECT_EQ(CsvFileName("D:\\gps.2023\\track"), "D:\\gps.2023\\track.csv");
+#else
+    EXPECT_EQ(CsvFileName("/gps.2023/track"), "/gps.2023/track.csv");
+#endif
+    const std::string log = dir.File("Track.KML");
+    WriteBytes(log, CameraLog(kThreePoints));
+    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_TRUE(Exists(dir.File("Track.csv")));
+}
+
+TEST_F(ConvertLogFileTest, LogLayoutQuirks) {
+    // Without a document description the first placemark's description is stepped over.
+    const std::string log = dir.File("nodoc.kml");
+    std::string text = CameraLog(kThreePoints);
+    const std::string documentDescription = "<description>GPS log</description>\r\n";
+    text.erase(text.find(documentDescription), documentDescription.size());
+    WriteBytes(log, text);
+    EXPECT_EQ(Convert(log).Count, 2);
+    EXPECT_EQ(ReadBytes(dir.File("nodoc.csv")).find("1,2023"), std::string::npos);
+}
+
+TEST_F(ConvertLogFileTest, DoubleByteTextReachesTheCsvUnchanged) {
+    const std::string log = dir.File("sjis.kml");
+    // Katakana A (0x83 0x41) in the index and in the time; 'A' must not become 'a'.
+    WriteBytes(log, CameraLog({{"7\x83\x41", "2023/07/06 10:15:30\x83\x41", "1,2,3"}}));
+    EXPECT_EQ(ConvertLogFile(log, {}, report, *CodePage::FromName("932")).Count, 1);
+    EXPECT_EQ(ReadBytes(dir.File("sjis.csv")),
+              "INDEX,TIME,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT\r\n"
+              "7\x83\x41,2023/07/06 10:15:30\x83\x41,2,N,1,E,3\r\n");
+}
+
+#ifndef _WIN32
+// Makes every write past `bytes` fail (EFBIG) instead of killing the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(ConvertLogFileTest, WriteFailurePassesOnAndKeepsTheEarlierCsv) {
+    const std::string log = dir.File("big.kml");
+    const std::string csv = dir.File("big.csv");
+    std::vector<test::TrackPoint> points;
+    for (int i = 0; i < 5000; ++i)
+        points.push_back({std::to_string(i), "2023/07/06 10:15:30", "1,2,3"});
+    WriteBytes(log, CameraLog(points));
+    WriteBytes(csv, "earlier");
+    {
+        FileSizeLimit limit(64 * 1024);
+        EXPECT_THROW(Convert(log), IoError);
+    }
+    EXPECT_EQ(report.events.back(), "line:");
+    EXPECT_EQ(report.events.at(report.events.size() - 2), "line:  Error!!");
+    EXPECT_EQ(report.events.at(report.events.size() - 3), "reveal");
+    EXPECT_EQ(ReadBytes(csv), "earlier");
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"big.csv", "big.kml"}));
+}
+#endif
+
+} // namespace
+} // namespace nordavel

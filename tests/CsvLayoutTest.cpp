@@ -1,0 +1,111 @@
+// The CSV file's columns and lines for every option combination and awkward value.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "conversion/CsvLayout.h"
+
+namespace nordavel {
+namespace {
+
+TCsvOptions Options(bool index, bool rcr, bool dateTime, bool valid, bool snew) {
+    return TCsvOptions{index, rcr, dateTime, valid, snew};
+}
+
+constexpr const char* kIndex = "12";
+constexpr const char* kWhen = "2023/07/06 12:34:56";
+constexpr const char* kWhere = "139.767100,35.681200,40.0";
+
+TEST(CsvLayout, OptionsTable) {
+    struct Row {
+        TCsvOptions options;
+        const char* header;
+        const char* record;
+    };
+    const Row rows[] = {
+        {TCsvOptions{}, "INDEX,TIME,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT",
+         "12,2023/07/06 12:34:56,35.681200,N,139.767100,E,40.0"},
+        {Options(true, true, true, true, true),
+         "INDEX,RCR,TIME,VALID,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT",
+         "12,T,2023/07/06 12:34:56,SPS,35.681200,N,139.767100,E,40.0"},
+        {Options(true, true, false, true, true),
+         "INDEX,RCR,DATE,TIME,VALID,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT",
+         "12,T,2023/07/06,12:34:56,SPS,35.681200,N,139.767100,E,40.0"},
+        {Options(false, false, true, false, false), "TIME,LATITUDE,LONGITUDE,HEIGHT",
+         "2023/07/06 12:34:56,35.681200,139.767100,40.0"},
+        {Options(false, false, false, false, false), "DATE,TIME,LATITUDE,LONGITUDE,HEIGHT",
+         "2023/07/06,12:34:56,35.681200,139.767100,40.0"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(HeaderLine(row.options), row.header);
+        EXPECT_EQ(RecordLine(row.options, kIndex, kWhen, kWhere), row.record);
+    }
+}
+
+TEST(CsvLayout, EveryOptionCombinationHasMatchingColumnCounts) {
+    for (int bits = 0; bits < 32; ++bits) {
+        const TCsvOptions options = Options(bits & 1, bits & 2, bits & 4, bits & 8, bits & 16);
+        const auto columns = [](const std::string& line) {
+            return std::count(line.begin(), line.end(), ',') + 1;
+        };
+        const auto header = columns(HeaderLine(options));
+        EXPECT_EQ(header, columns(RecordLine(options, kIndex, kWhen, kWhere))) << bits;
+        EXPECT_GE(header, 4);
+        EXPECT_LE(header, 10);
+    }
+}
+
+TEST(CsvLayout, HemispheresAndSigns) {
+    const TCsvOptions on{};
+    const TCsvOptions off = Options(true, false, true, false, false);
+    EXPECT_EQ(FormatCoordinates(on, "-58.381600,-34.603700,25.0"), "34.603700,S,58.381600,W,25.0");
+    EXPECT_EQ(FormatCoordinates(off, "-58.381600,-34.603700,25.0"), "-34.603700,-58.381600,25.0");
+    EXPECT_EQ(FormatCoordinates(on, "+139.7671 , +35.6812 , 40"), "35.6812,N,139.7671,E,40");
+    EXPECT_EQ(FormatCoordinates(off, "+139.7671 , +35.6812 , 40"), "35.6812,139.7671,40");
+    EXPECT_EQ(HemisphereValue(on, "-0.5", "NS"), "0.5,S");
+    EXPECT_EQ(HemisphereValue(on, "12-3", "NS"), "12-3,N");
+    EXPECT_EQ(HemisphereValue(on, "+-5", "EW"), "5,W");
+    EXPECT_EQ(HemisphereValue(off, "+-5", "EW"), "-5");
+    EXPECT_EQ(HemisphereValue(on, "--5", "NS"), "-5,S") << "only one sign is taken";
+    // Heights keep their sign.
+    EXPECT_EQ(FormatCoordinates(off, "1,2,+12.5"), "2,1,+12.5");
+    EXPECT_EQ(FormatCoordinates(off, "1,2,-3.0"), "2,1,-3.0");
+}
+
+TEST(CsvLayout, MissingCommasAndEmptyValues) {
+    const TCsvOptions on{};
+    const TCsvOptions off = Options(true, false, true, false, false);
+    EXPECT_EQ(FormatCoordinates(on, ""), ",N,,E,");
+    EXPECT_EQ(FormatCoordinates(off, ""), ",,");
+    EXPECT_EQ(FormatCoordinates(on, "139.7671,35.6812"), ",N,139.7671,E,35.6812");
+    EXPECT_EQ(FormatCoordinates(on, "42"), ",N,,E,42");
+    EXPECT_EQ(RecordLine(on, "", kWhen, kWhere).substr(0, 1), ",")
+        << "an empty index still has its column";
+}
+
+TEST(CsvLayout, DateAndTimeParts) {
+    const TCsvOptions joined{};
+    const TCsvOptions split = Options(false, false, false, false, false);
+    EXPECT_EQ(RecordLine(split, "", "12:34:56", "1,2,3"), ",12:34:56,2,1,3");
+    EXPECT_EQ(RecordLine(joined, "1", "12:34:56", "1,2,3"), "1, 12:34:56,2,N,1,E,3");
+    EXPECT_EQ(RecordLine(split, "", "2023/07/06  12:34:56", "1,2,3"), "2023/07/06, 12:34:56,2,1,3");
+    EXPECT_EQ(RecordLine(joined, "1", "2023/07/06  12:34:56", "1,2,3"),
+              "1,2023/07/06  12:34:56,2,N,1,E,3");
+}
+
+TEST(CsvLayout, FieldsWithCommasOrQuotesAreQuoted) {
+    const TCsvOptions on{};
+    // A fourth coordinate lands in HEIGHT, quoted, so the line keeps its seven columns.
+    EXPECT_EQ(FormatCoordinates(on, "1,2,3,4"), "2,N,1,E,\"3,4\"");
+    EXPECT_EQ(RecordLine(on, "7,8", "2023/07/06 a\"b", "1,2,3"),
+              "\"7,8\",\"2023/07/06 a\"\"b\",2,N,1,E,3");
+    EXPECT_EQ(RecordLine(Options(false, false, false, false, false), "", "d,1 t\"", "1,2,3"),
+              "\"d,1\",\"t\"\"\",2,1,3");
+    EXPECT_EQ(RecordLine(on, "1", kWhen, "1,2,3,4"), "1,2023/07/06 12:34:56,2,N,1,E,\"3,4\"");
+    EXPECT_EQ(RecordLine(on, "1", kWhen, "1\"x,2,3"), "1,2023/07/06 12:34:56,2,N,\"1\"\"x\",E,3");
+    EXPECT_EQ(CsvField("plain value"), "plain value");
+    EXPECT_EQ(CsvField("\""), "\"\"\"\"");
+}
+
+} // namespace
+} // namespace nordavel

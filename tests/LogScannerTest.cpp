@@ -1,0 +1,207 @@
+// The tag scanner: every operation's effect on its result and on the pending text.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "TestSupport.h"
+#include "conversion/LogScanner.h"
+
+namespace nordavel {
+namespace {
+
+using test::MemorySource;
+
+// Bytes exactly as given, for logs whose line ends matter.
+struct Raw {
+    std::string bytes;
+};
+
+// A scanner over lines joined with CR LF, or over raw bytes.
+class Scan {
+public:
+    explicit Scan(const std::vector<std::string>& lines, std::size_t failAt = std::string::npos,
+                  const char* codePage = "1252") {
+        std::string bytes;
+        for (const std::string& line : lines)
+            bytes += line + "\r\n";
+        source_ = std::make_unique<MemorySource>(bytes, 5, failAt);
+        reader_ = std::make_unique<TextReader>(*source_, *CodePage::FromName(codePage),
+                                               TextReader::LetterCase::Lower);
+        scanner_ = std::make_unique<TLogScanner>(*reader_);
+    }
+    Scan(std::initializer_list<std::string> lines, std::size_t failAt = std::string::npos,
+         const char* codePage = "1252")
+        : Scan(std::vector<std::string>(lines), failAt, codePage) {}
+    explicit Scan(Raw raw) {
+        source_ = std::make_unique<MemorySource>(std::move(raw.bytes), 5);
+        reader_ = std::make_unique<TextReader>(*source_, *CodePage::FromName("1252"),
+                                               TextReader::LetterCase::Lower);
+        scanner_ = std::make_unique<TLogScanner>(*reader_);
+    }
+    TLogScanner* operator->() { return scanner_.get(); }
+    std::string Pending() const { return std::string(scanner_->PendingText()); }
+    bool AtEnd() { return reader_->AtEnd(); }
+
+private:
+    std::unique_ptr<MemorySource> source_;
+    std::unique_ptr<TextReader> reader_;
+    std::unique_ptr<TLogScanner> scanner_;
+};
+
+const std::vector<std::string> kPlacemark = {
+    "<Placemark>",
+    "<name>P12</name>",
+    "<description>Walk<br>(2023/07/06 10:15:30)</description>",
+    "<Point><coordinates>139.70,35.60,12</coordinates></Point>",
+    "</Placemark>",
+};
+
+TEST(LogScanner, WorkedExampleStepByStep) {
+    std::vector<std::string> lines = kPlacemark;
+    lines.insert(lines.end(), {"<Placemark>", "<name>P13</name>"});
+    Scan scan(lines);
+    EXPECT_EQ(scan->ElementText("<name>"), "12");
+    EXPECT_EQ(scan.Pending(), "");
+    EXPECT_EQ(scan->DescriptionText("<description>"), "2023/07/06 10:15:30");
+    EXPECT_EQ(scan.Pending(), "");
+    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "139.70,35.60,12");
+    EXPECT_EQ(scan.Pending(), "/point>") << "the '<' after the closing tag goes with it";
+    EXPECT_EQ(scan->ElementText("<name>"), "13");
+}
+
+TEST(LogScanner, CapitalsAreScannedAndComeBackLowerCased) {
+    Scan scan({"<NAME>12A</NAME>", "<DESCRIPTION>x<BR>(2023/07/06 AM)</DESCRIPTION>",
+               "<Point><COORDINATES>1.5E+2,35.6,0</COORDINATES></Point>"});
+    EXPECT_EQ(scan->ElementText("<name>"), "12a");
+    EXPECT_EQ(scan->DescriptionText("<description>"), "2023/07/06 am");
+    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "1.5e+2,35.6,0");
+    // Only A to Z change: other letters stay as they are.
+    Scan accents({"<name>7 \xC9\xE9</name>"});
+    EXPECT_EQ(accents->ElementText("<name>"), "7 \xC3\x89\xC3\xA9");
+}
+
+TEST(LogScanner, FindTextKeepsTheTextFoundAndReachesTheLastLine) {
+    Scan scan(Raw{"<kml>\r\n<Document>\r\n  <name>Exilim Log</name><x>"});
+    EXPECT_TRUE(scan->FindText("<name>exilim log</name>"));
+    EXPECT_EQ(scan.Pending(), "<name>exilim log</name><x>");
+
+    Scan empty(Raw{""});
+    EXPECT_FALSE(empty->FindText("<kml>"));
+
+    Scan missing({"<a>", "<b>"});
+    EXPECT_FALSE(missing->FindText("<c>"));
+    EXPECT_EQ(missing.Pending(), "<b>") << "the last line read stays";
+}
+
+TEST(LogScanner, TagsAreFoundOnlyWholeOnOneLine) {
+    Scan split({"<na", "me>5</name>", "<name>6</name>"});
+    EXPECT_EQ(split->ElementText("<name>"), "6");
+    Scan attribute({"<Point id=\"a\"><coordinates>1,2,3</coordinates></Point>", "<name >7</name>",
+                    "<Point><coordinates>4,5,6</coordinates>"});
+    EXPECT_EQ(attribute->NestedElementText("<point>", "<coordinates>"), "4,5,6");
+}
+
+TEST(LogScanner, SkipPastTagStepsOverBlankLines) {
+    Scan scan({"<description>", "", "   \t", "  Walk  ", "x"});
+    EXPECT_TRUE(scan->SkipPastTag("<description>"));
+    EXPECT_EQ(scan.Pending(), "walk");
+
+    Scan onlyBlanks({"<description>  ", "", "  "});
+    EXPECT_FALSE(onlyBlanks->SkipPastTag("<description>"));
+    EXPECT_EQ(onlyBlanks.Pending(), "");
+}
+
+TEST(LogScanner, ElementTextStartsAtTheFirstDigit) {
+    Scan scan({"<name>start</name>", "<name>Point 7 a</name>", "<name>multi", "line 9</name>"});
+    EXPECT_EQ(scan->ElementText("<name>"), "");
+    EXPECT_EQ(scan->ElementText("<name>"), "7 a");
+    EXPECT_EQ(scan->ElementText("<name>"), "9") << "lines are joined with nothing between";
+}
+
+TEST(LogScanner, DescriptionVariants) {
+    Scan twoLines({"<description>Walk", "<br>(2023/07/06 10:15:30)</description>"});
+    EXPECT_EQ(twoLines->DescriptionText("<description>"), "2023/07/06 10:15:30");
+
+    Scan noBracket({"<description>a<br> 10:15 ) rest</description>"});
+    EXPECT_EQ(noBracket->DescriptionText("<description>"), "10:15");
+
+    Scan empty({"<description></description><name>1</name>"});
+    EXPECT_EQ(empty->DescriptionText("<description>"), "");
+    EXPECT_EQ(empty.Pending(), "name>1</name>") << "ReadUntil took the '<' after the tag";
+}
+
+TEST(LogScanner, DescriptionWithoutBrTakesTheNextPlacemarks) {
+    Scan scan({"<name>1</name>", "<description>a<br/>(2023/01/01 00:00:01)</description>",
+               "<Point><coordinates>1,1,1</coordinates></Point>", "<name>2</name>",
+               "<description>b<br>(2023/01/01 00:00:02)</description>",
+               "<Point><coordinates>2,2,2</coordinates></Point>"});
+    EXPECT_EQ(scan->ElementText("<name>"), "1");
+    EXPECT_EQ(scan->DescriptionText("<description>"), "2023/01/01 00:00:02");
+    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "2,2,2");
+
+    Scan never({"<description>a<br/>(x)</description>", "<name>2</name>"});
+    EXPECT_EQ(never->DescriptionText("<description>"), "");
+    EXPECT_TRUE(never.AtEnd());
+}
+
+TEST(LogScanner, ClosingTagTakesTheNextCharacter) {
+    // "</name><description>" loses its "<": the next placemark's description is found.
+    Scan scan({"<name>12</name><description>a<br>(first)</description>",
+               "<description>b<br>(second)</description>"});
+    EXPECT_EQ(scan->ElementText("<name>"), "12");
+    EXPECT_EQ(scan->DescriptionText("<description>"), "second");
+
+    // A description followed on its line by "<Point>" drops it; a later one is used.
+    Scan dropped({"<description>a<br>(t)</description> <Point><coordinates>1,1,1</coordinates>",
+                  "<Point><coordinates>2,2,2</coordinates>"});
+    EXPECT_EQ(dropped->DescriptionText("<description>"), "t");
+    EXPECT_EQ(dropped->NestedElementText("<point>", "<coordinates>"), "2,2,2");
+
+    // A double-byte character after a closing tag goes whole.
+    Scan wide({"<name>1</name>\x83\x41<p>"}, std::string::npos, "932");
+    EXPECT_EQ(wide->ElementText("<name>"), "1");
+    EXPECT_EQ(wide.Pending(), "<p>");
+}
+
+TEST(LogScanner, ReadUntilJoinsLinesAndKeepsEverythingWhenTheMarkerNeverComes) {
+    Scan scan({"<coordinates>1,", "2,", "3</coord", "inates>after"});
+    EXPECT_TRUE(scan->SkipPastTag("<coordinates>"));
+    EXPECT_EQ(scan->ReadUntil("</coordinates>"), "1,2,3") << "the marker may span a line end";
+    EXPECT_EQ(scan.Pending(), "fter");
+    EXPECT_EQ(scan->ReadUntil("er"), "ft");
+    EXPECT_EQ(scan.Pending(), "") << "a marker at the end takes nothing more";
+
+    Scan never({"<coordinates>1,", "2,", "3"});
+    EXPECT_TRUE(never->SkipPastTag("<coordinates>"));
+    EXPECT_EQ(never->ReadUntil("</coordinates>"), "");
+    EXPECT_EQ(never.Pending(), "1,2,3");
+}
+
+TEST(LogScanner, CtrlZEndsTheLog) {
+    Scan scan(Raw{std::string("<name>1</name>\r\n\x1A<name>2</name>\r\n")});
+    EXPECT_EQ(scan->ElementText("<name>"), "1");
+    EXPECT_EQ(scan->ElementText("<name>"), "");
+    EXPECT_TRUE(scan.AtEnd());
+}
+
+TEST(LogScanner, ReadErrorsAreAbsorbed) {
+    // The source fails after 40 bytes, in the middle of the second line.
+    Scan scan({"<name>1</name> <name>2</name>", "<name>33333333333333</name>", "<name>4</name>"},
+              40);
+    EXPECT_EQ(scan->ElementText("<name>"), "1");
+    EXPECT_EQ(scan->ElementText("<name>"), "2");
+    EXPECT_EQ(scan->ElementText("<name>"), "");
+    EXPECT_EQ(scan.Pending(), "");
+    EXPECT_FALSE(scan->FindText("<name>"));
+    EXPECT_FALSE(scan->SkipPastTag("<name>"));
+    EXPECT_EQ(scan->DescriptionText("<description>"), "");
+    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "");
+}
+
+TEST(LogScanner, ClosingTags) {
+    EXPECT_EQ(ClosingTag("<name>"), "</name>");
+    EXPECT_EQ(ClosingTag("<coordinates>"), "</coordinates>");
+}
+
+} // namespace
+} // namespace nordavel

@@ -1,0 +1,156 @@
+// The text-file layer: how bytes become lines and lines become bytes.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "platform/IoError.h"
+#include "text/TextFile.h"
+
+namespace nordavel {
+namespace {
+
+using test::MemorySink;
+using test::MemorySource;
+
+CodePage Cp(const char* name) {
+    auto codePage = CodePage::FromName(name);
+    if (!codePage) throw std::runtime_error(std::string("code page missing: ") + name);
+    return *codePage;
+}
+
+// Every line of `bytes` as the reader hands it out, read in pieces of `chunk` bytes.
+std::vector<std::string> ReadAll(const std::string& bytes, std::size_t chunk = 7,
+                                 const char* codePage = "1252") {
+    MemorySource source(bytes, chunk);
+    TextReader reader(source, Cp(codePage));
+    std::vector<std::string> lines;
+    while (!reader.AtEnd())
+        lines.emplace_back(reader.NextLine());
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(TextReader, LineEnds) {
+    EXPECT_EQ(ReadAll("a\nb\r\nc"), (Lines{"a", "b", "c"}));
+    // A final line end makes no extra line, but an empty line before it is one.
+    EXPECT_EQ(ReadAll("a\r\n"), (Lines{"a"}));
+    EXPECT_EQ(ReadAll("a\r\n\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(ReadAll(""), Lines{});
+    // A CR without LF is dropped and does not end the line, also at the very end.
+    EXPECT_EQ(ReadAll("a\rb\r\nc\r"), (Lines{"ab", "c"}));
+    EXPECT_EQ(ReadAll("one\rtwo\rthree\r"), (Lines{"onetwothree"}));
+    // CR LF split across two reads of the source.
+    for (std::size_t chunk = 1; chunk <= 4; ++chunk)
+        EXPECT_EQ(ReadAll("ab\r\ncd\r\n", chunk), (Lines{"ab", "cd"})) << chunk;
+}
+
+TEST(TextReader, CtrlZEndsTheFile) {
+    EXPECT_EQ(ReadAll("a\r\nb\x1A\r\nc\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(ReadAll("\x1A"
+                      "abc"),
+              Lines{});
+    // The end-of-file test sees a Ctrl-Z that follows a line end.
+    MemorySource source("a\r\n\x1A"
+                        "more",
+                        100);
+    TextReader reader(source, Cp("1252"));
+    EXPECT_EQ(reader.NextLine(), "a");
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(TextReader, ReadingAtTheEndYieldsNothingAndIsNoError) {
+    MemorySource source("x", 100);
+    TextReader reader(source, Cp("1252"));
+    EXPECT_EQ(reader.NextLine(), "x");
+    EXPECT_EQ(reader.NextLine(), "");
+    EXPECT_EQ(reader.NextLine(), "");
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(TextReader, ByteOrderMarkIsReadAsCharacters) {
+    // cp1252 has no BOM: EF BB BF are three letters, and they survive a round trip.
+    const Lines lines = ReadAll("\xEF\xBB\xBFkml\r\n");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "\xC3\xAF\xC2\xBB\xC2\xBFkml"); // U+00EF U+00BB U+00BF
+    // In UTF-8 it stays the character U+FEFF at the start of the first line.
+    EXPECT_EQ(ReadAll("\xEF\xBB\xBFkml\r\n", 7, "65001"), (Lines{"\xEF\xBB\xBFkml"}));
+}
+
+TEST(TextReader, LongLinesAcrossManyReads) {
+    const std::string megabyte(1 << 20, 'x');
+    const Lines lines = ReadAll("a\r\n" + megabyte + "\r\nb", 4096);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], megabyte);
+    EXPECT_EQ(lines[2], "b");
+}
+
+TEST(TextReader, ReadFailurePassesOnAsIoError) {
+    MemorySource source("line one\r\nline two\r\n", 100, 10);
+    TextReader reader(source, Cp("1252"));
+    EXPECT_EQ(reader.NextLine(), "line one");
+    EXPECT_THROW(reader.AtEnd(), IoError);
+}
+
+TEST(CodePages, DoubleByteCharactersSurviveARoundTrip) {
+    // Katakana A is 0x83 0x41 in cp932; its second byte is the letter 'A' in ASCII.
+    const std::string sjis = "\x83\x41\x83\x43 A";
+    const Lines lines = ReadAll(sjis + "\r\n", 1, "932");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "\xE3\x82\xA2\xE3\x82\xA4 A"); // U+30A2 U+30A4
+
+    MemorySink sink;
+    TextWriter writer(sink, Cp("932"));
+    writer.WriteLine(lines[0]);
+    writer.Flush();
+    EXPECT_EQ(sink.Bytes(), sjis + "\r\n");
+}
+
+TEST(CodePages, SingleByteRoundTripAndUnrepresentableCharacters) {
+    const Lines lines = ReadAll("Caf\xE9 \x80\r\n");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "Caf\xC3\xA9 \xE2\x82\xAC"); // e-acute, euro sign
+
+    MemorySink sink;
+    TextWriter writer(sink, Cp("1252"));
+    writer.WriteLine(lines[0]);
+    writer.WriteLine("\xE3\x82\xA2-\xC4\x81"); // katakana A and a-macron: not in cp1252
+    writer.Flush();
+    EXPECT_EQ(sink.Bytes(), "Caf\xE9 \x80\r\n?-?\r\n");
+}
+
+TEST(CodePages, NamesAndTheSystemCodePage) {
+    EXPECT_TRUE(CodePage::FromName("1252").has_value());
+    EXPECT_TRUE(CodePage::FromName("932").has_value());
+    EXPECT_FALSE(CodePage::FromName("").has_value());
+    EXPECT_FALSE(CodePage::FromName("no-such-charset").has_value());
+    EXPECT_FALSE(CodePage::FromName("99999").has_value());
+    // Whatever the system's code page is, it converts.
+    MemorySink sink;
+    TextWriter writer(sink, CodePage::System());
+    writer.WriteLine("ascii");
+    writer.Flush();
+    EXPECT_EQ(sink.Bytes(), "ascii\r\n");
+}
+
+TEST(TextWriter, EveryLineEndsInCrLfAndFailuresPassOn) {
+    MemorySink sink;
+    TextWriter writer(sink, Cp("1252"));
+    writer.WriteLine("a");
+    writer.WriteLine("");
+    EXPECT_EQ(sink.Bytes(), "") << "buffered until flushed";
+    writer.Flush();
+    EXPECT_EQ(sink.Bytes(), "a\r\n\r\n");
+
+    MemorySink full(1000);
+    TextWriter failing(full, Cp("1252"));
+    EXPECT_THROW(
+        {
+            for (int i = 0; i < 100000; ++i)
+                failing.WriteLine("0123456789");
+            failing.Flush();
+        },
+        IoError);
+}
+
+} // namespace
+} // namespace nordavel
