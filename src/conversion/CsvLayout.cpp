@@ -28,6 +28,7 @@ public:
 
     void Put(char c) noexcept { *out_++ = c; }
     void Put(std::string_view text) noexcept {
+        if (text.empty()) return; // an empty view may have no data at all
         std::memcpy(out_, text.data(), text.size());
         out_ += text.size();
     }
