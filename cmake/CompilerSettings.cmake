@@ -1,6 +1,7 @@
 # Compiler and linker settings shared by every Nordavel target (not by third-party code).
 
 function(nordavel_settings target)
+    set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION_RELEASE ${NORDAVEL_IPO})
     if(MSVC)
         target_compile_options(${target} PRIVATE /W4 /utf-8 /permissive-)
         target_compile_definitions(${target} PRIVATE _CRT_SECURE_NO_WARNINGS)
