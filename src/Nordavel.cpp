@@ -1,0 +1,82 @@
+// Nordavel.exe: start-up as the one instance of this logon, the two windows, the message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/AppText.h"
+#include "platform/CodePage.h"
+#include "platform/win32/WideText.h"
+#include "ui/ErrorBox.h"
+#include "ui/NordavelMain.h"
+#include "ui/Report.h"
+#include "ui/Win32Util.h"
+#include "ui/resource.h"
+
+namespace {
+
+using namespace nordavel;
+using namespace nordavel::win32;
+
+constexpr wchar_t kMutexName[] = L"MutexObjectForNordavel";
+
+// The lock is the named mutex's existence, not its ownership; it lives as long as the first
+// instance's process.
+class SingleInstanceLock {
+public:
+    SingleInstanceLock() : mutex_(CreateMutexW(nullptr, FALSE, kMutexName)) {
+        // Creating first and asking afterwards closes the gap between two starts at once.
+        alreadyRunning_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    ~SingleInstanceLock() {
+        if (mutex_) ReleaseMutex(mutex_.Get());
+    }
+    SingleInstanceLock(const SingleInstanceLock&) = delete;
+    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+    bool AlreadyRunning() const noexcept { return alreadyRunning_; }
+
+private:
+    UniqueHandle mutex_;
+    bool alreadyRunning_ = false;
+};
+
+void BringRunningInstanceToFront() {
+    const std::wstring caption = Widen(MainCaption(VersionText(ExecutableFileVersionMs())));
+    if (const HWND running = FindWindowW(L"TFormMain", caption.c_str()))
+        SetForegroundWindow(running);
+}
+
+int RunMessageLoop(TFormMain& main) {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (main.Handle() && main.TranslateDialogMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    try {
+        const SingleInstanceLock lock;
+        if (lock.AlreadyRunning()) {
+            BringRunningInstanceToFront();
+            return 0;
+        }
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+
+        const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_NORDAVEL));
+        // The system's code page is fixed for the whole run.
+        TFormMain main(instance, icon, CommandLineParameters(), CodePage::System());
+        SetErrorBoxOwner(main.Handle());
+        TFormReport report(instance, icon, main.Handle());
+        main.SetReport(report);
+        main.Show(showCommand);
+        return RunMessageLoop(main);
+    } catch (...) {
+        ShowCurrentException(nullptr);
+        return 1;
+    }
+}

@@ -1,0 +1,81 @@
+#include "ui/Win32Util.h"
+
+#include <shellapi.h>
+
+#include "app/AppText.h"
+#include "platform/win32/WideText.h"
+
+namespace nordavel::win32 {
+
+std::string Text(HWND window) {
+    const auto length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied = static_cast<int>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    text.resize(static_cast<std::size_t>(copied));
+    return Narrow(text);
+}
+
+void SetText(HWND window, const std::string& utf8) {
+    SetWindowTextW(window, Widen(utf8).c_str());
+}
+
+Rect MonitorWorkArea(HWND window) {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+Rect WindowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return Rect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::uint32_t ExecutableFileVersionMs() {
+    const std::wstring path = Widen(ExecutablePath());
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return kNoFileVersion;
+    std::vector<unsigned char> data(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return kNoFileVersion;
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
+        info == nullptr || length < sizeof *info)
+        return kNoFileVersion;
+    return info->dwFileVersionMS;
+}
+
+std::vector<std::string> CommandLineParameters() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> parameters;
+    if (arguments == nullptr) return parameters;
+    for (int i = 1; i < count; ++i)
+        parameters.push_back(Narrow(arguments[i]));
+    LocalFree(arguments);
+    return parameters;
+}
+
+SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
+    RECT rect{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+} // namespace nordavel::win32

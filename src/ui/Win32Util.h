@@ -1,0 +1,79 @@
+#pragma once
+
+// Small helpers for the Win32 front end, so that no handler does buffer arithmetic or handle
+// bookkeeping of its own.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Placement.h"
+
+namespace nordavel::win32 {
+
+// A kernel handle, closed with CloseHandle.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE handle) noexcept : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    ~UniqueHandle() { Reset(nullptr); }
+    HANDLE Get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return handle_ != nullptr; }
+    void Reset(HANDLE handle) noexcept {
+        if (handle_) CloseHandle(handle_);
+        handle_ = handle;
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// A GDI font, deleted with DeleteObject.
+class UniqueFont {
+public:
+    UniqueFont() = default;
+    explicit UniqueFont(HFONT font) noexcept : font_(font) {}
+    UniqueFont(UniqueFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
+    UniqueFont& operator=(UniqueFont&& other) noexcept {
+        if (this != &other) {
+            if (font_) DeleteObject(font_);
+            font_ = std::exchange(other.font_, nullptr);
+        }
+        return *this;
+    }
+    ~UniqueFont() {
+        if (font_) DeleteObject(font_);
+    }
+    HFONT Get() const noexcept { return font_; }
+
+private:
+    HFONT font_ = nullptr;
+};
+
+// The window's text as UTF-8, however long.
+std::string Text(HWND window);
+void SetText(HWND window, const std::string& utf8);
+
+// The work rectangle of the monitor nearest to the window.
+Rect MonitorWorkArea(HWND window);
+Rect WindowRect(HWND window);
+
+// The full path of this executable.
+std::string ExecutablePath();
+// The most significant 32 bits of the file version in the executable's version resource, or
+// kNoFileVersion.
+std::uint32_t ExecutableFileVersionMs();
+// The command line's parameters, without the program's own path.
+std::vector<std::string> CommandLineParameters();
+
+// The outer size of a window with this client size and these styles.
+SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
+
+} // namespace nordavel::win32

@@ -1,0 +1,389 @@
+// Nordavel.exe end to end under Wine: the driver starts the program, works its windows from
+// outside and checks what the user would see.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../TestSupport.h"
+#include "UiDriver.h"
+#include "platform/win32/WideText.h"
+#include "ui/resource.h"
+#include "version/Version.h"
+
+namespace nordavel::uitest {
+namespace {
+
+using test::CameraLog;
+using test::TempDir;
+using test::WriteBytes;
+
+const std::vector<test::TrackPoint> kTwoPoints = {
+    {"1", "2023/07/06 10:15:30", "139.767100,35.681200,40.0"},
+    {"2", "2023/07/06 10:15:40", "139.767200,35.681300,41.5"},
+};
+
+std::wstring Folder(const TempDir& dir) {
+    return dir.Path().wstring();
+}
+
+std::wstring ExpectedCaption() {
+    std::wstring minor = std::to_wstring(NORDAVEL_VERSION_MINOR);
+    if (minor.size() < 2) minor.insert(0, L"0");
+    return L"Nordavel to CSV Ver" + std::to_wstring(NORDAVEL_VERSION_MAJOR) + L"." + minor;
+}
+
+bool SameRect(const RECT& rect, int x, int y, int width, int height) {
+    return rect.left == x && rect.top == y && rect.right - rect.left == width &&
+           rect.bottom - rect.top == height;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool Checked(const Program& program, int id) {
+    return SendMessageW(program.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring ReportText(const Program& program) {
+    return Text(GetDlgItem(program.Report(), IDC_REPORT_MEMO1));
+}
+
+TEST(MainWindow, CaptionListAndEveryControl) {
+    TempDir dir;
+    Program program(L"D:\\a.kml D:\\set.INI walk.kml D:\\gps.2023\\walk", Folder(dir));
+    const HWND main = program.Main();
+    EXPECT_EQ(ClassOf(main), L"TFormMain");
+    EXPECT_EQ(Text(main), ExpectedCaption());
+    EXPECT_EQ(program.List(), L"D:\\a.kml\r\nwalk.kml\r\nD:\\gps.2023\\walk\r\n");
+
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 468);
+    EXPECT_EQ(client.bottom, 232);
+    EXPECT_EQ(GetWindowLongPtrW(main, GWL_STYLE) & WS_THICKFRAME, 0) << "fixed border";
+
+    struct Expected {
+        int id;
+        const wchar_t* className;
+        const wchar_t* text;
+        int x, y, width, height;
+    };
+    const Expected controls[] = {
+        {IDC_LABEL1, L"Static", L"Filename", 160, 8, 48, 12},
+        {IDC_LABEL2, L"Static", L"Report", 392, 193, 70, 14},
+        {IDC_BUTTON_BROWSE, L"Button", L"Browse", 392, 90, 70, 25},
+        {IDC_BUTTON_EXECUTE, L"Button", L"Execute", 392, 121, 70, 25},
+        {IDC_MEMO1, L"Edit", nullptr, 8, 24, 369, 150},
+        {IDC_BUTTON_EXIT, L"Button", L"Exit", 392, 152, 70, 25},
+        {IDC_GROUPBOX_CSV, L"Button", L" Output option ", 8, 185, 369, 40},
+    };
+    for (const Expected& c : controls) {
+        const HWND control = program.Control(c.id);
+        ASSERT_NE(control, nullptr) << c.id;
+        EXPECT_EQ(_wcsicmp(ClassOf(control).c_str(), c.className), 0) << c.id;
+        if (c.text) {
+            EXPECT_EQ(Text(control), c.text) << c.id;
+        }
+        EXPECT_TRUE(SameRect(ClientRelativeRect(main, control), c.x, c.y, c.width, c.height))
+            << c.id;
+    }
+
+    // The check boxes, relative to the group frame, with their ticks at start.
+    const RECT group = ScreenRect(program.Control(IDC_GROUPBOX_CSV));
+    const Expected boxes[] = {
+        {IDC_CHECKBOX_INDEX, L"Button", L"Index", 12, 16, 60, 17},
+        {IDC_CHECKBOX_DATETIME, L"Button", L"Date+Time", 125, 16, 83, 17},
+        {IDC_CHECKBOX_SNEW, L"Button", L"S/N,E/W", 280, 16, 85, 17},
+        {IDC_CHECKBOX_RCR, L"Button", L"RCR", 70, 16, 55, 17},
+        {IDC_CHECKBOX_VALID, L"Button", L"VALID", 210, 16, 68, 17},
+    };
+    for (const Expected& c : boxes) {
+        const HWND box = program.Control(c.id);
+        EXPECT_EQ(Text(box), c.text);
+        RECT rect = ScreenRect(box);
+        OffsetRect(&rect, -group.left, -group.top);
+        EXPECT_TRUE(SameRect(rect, c.x, c.y, c.width, c.height)) << c.id;
+    }
+    EXPECT_TRUE(Checked(program, IDC_CHECKBOX_INDEX));
+    EXPECT_TRUE(Checked(program, IDC_CHECKBOX_DATETIME));
+    EXPECT_TRUE(Checked(program, IDC_CHECKBOX_SNEW));
+    EXPECT_FALSE(Checked(program, IDC_CHECKBOX_RCR));
+    EXPECT_FALSE(Checked(program, IDC_CHECKBOX_VALID));
+
+    // The report window exists from the start, hidden.
+    ASSERT_NE(program.Report(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(program.Report()));
+    EXPECT_EQ(Text(program.Report()), L"Report");
+}
+
+TEST(MainWindow, TabOrderAndFixedSize) {
+    TempDir dir;
+    Program program(L"", Folder(dir));
+    const HWND main = program.Main();
+    const int order[] = {IDC_BUTTON_BROWSE,  IDC_BUTTON_EXECUTE, IDC_BUTTON_EXIT,
+                         IDC_CHECKBOX_INDEX, IDC_CHECKBOX_RCR,   IDC_CHECKBOX_DATETIME,
+                         IDC_CHECKBOX_VALID, IDC_CHECKBOX_SNEW,  IDC_BUTTON_BROWSE};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(main, program.Control(order[i]), FALSE),
+                  program.Control(order[i + 1]))
+            << i;
+    EXPECT_EQ(GetWindowLongPtrW(program.Control(IDC_MEMO1), GWL_STYLE) & WS_TABSTOP, 0);
+
+    // Neither dragging nor maximizing makes it larger.
+    const RECT before = ScreenRect(main);
+    SendMessageW(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    const RECT maximized = ScreenRect(main);
+    EXPECT_EQ(maximized.right - maximized.left, before.right - before.left);
+    EXPECT_EQ(maximized.bottom - maximized.top, before.bottom - before.top);
+    SendMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    SetWindowPos(main, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT dragged = ScreenRect(main);
+    EXPECT_EQ(dragged.right - dragged.left, before.right - before.left);
+
+    // The text box takes lists far longer than an edit box's default limit.
+    EXPECT_GT(SendMessageW(program.Control(IDC_MEMO1), EM_GETLIMITTEXT, 0, 0), 1000000);
+}
+
+TEST(Batch, StatusesFilesAndReportAfterOneRun) {
+    TempDir dir;
+    WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
+    WriteBytes(dir.File("route.kml"), "<kml><Document><name>route</name></Document></kml>\r\n");
+    Program program(L"walk.kml \"Completed > route.kml\"", Folder(dir));
+    // Lines typed by the user count as well.
+    SetText(program.Control(IDC_MEMO1),
+            L"walk.kml\r\nCompleted > route.kml\r\n* No data >walk.CSV\r\n  missing.kml\r\n");
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(program.List(), L"Completed > walk.kml\r\n"
+                              L"* Not file of EXILIM LOG > route.kml\r\n"
+                              L"* CSV file is not accepted > walk.CSV\r\n"
+                              L"* Not found > missing.kml\r\n");
+    EXPECT_TRUE(test::Exists(dir.File("walk.csv")));
+    EXPECT_FALSE(test::Exists(dir.File("route.csv")));
+    EXPECT_EQ(test::ReadBytes(dir.File("walk.csv")).substr(0, 46),
+              "INDEX,TIME,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT\r\n");
+
+    // The failures revealed the report in front.
+    const HWND report = program.Report();
+    EXPECT_TRUE(IsWindowVisible(report));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == report; }, 3000ms));
+    EXPECT_EQ(ReportText(program), L"Path: \r\nFile: walk.kml\r\n  Output: 2 records\r\n\r\n"
+                                   L"Path: \r\nFile: route.kml\r\n"
+                                   L"  Not file of \"EXILIM LOG\": route.kml\r\n  Error!!\r\n\r\n"
+                                   L"CSV file is not accepted: walk.CSV\r\n\r\n"
+                                   L"Not found: missing.kml\r\n\r\n");
+
+    // A second run starts the report afresh and gives the same lines.
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(program.List().substr(0, 22), L"Completed > walk.kml\r\n");
+    EXPECT_EQ(ReportText(program).substr(0, 20), L"Path: \r\nFile: walk.k");
+}
+
+TEST(Batch, OptionsAreReadFromTheCheckBoxes) {
+    TempDir dir;
+    WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
+    Program program(L"walk.kml", Folder(dir));
+    for (int id : {IDC_CHECKBOX_INDEX, IDC_CHECKBOX_RCR, IDC_CHECKBOX_VALID, IDC_CHECKBOX_SNEW})
+        program.Click(id);
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(test::ReadBytes(dir.File("walk.csv")).substr(0, 35),
+              "RCR,TIME,VALID,LATITUDE,LONGITUDE,H");
+}
+
+TEST(Report, HiddenAfterSuccessAndToggledByTheLabel) {
+    TempDir dir;
+    WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
+    Program program(L"walk.kml", Folder(dir));
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(program.List(), L"Completed > walk.kml\r\n");
+    const HWND report = program.Report();
+    EXPECT_FALSE(IsWindowVisible(report));
+
+    program.ClickReportLabel();
+    EXPECT_TRUE(IsWindowVisible(report));
+    const std::wstring text = ReportText(program);
+    EXPECT_EQ(text, L"Path: \r\nFile: walk.kml\r\n  Output: 2 records\r\n\r\n");
+    program.ClickReportLabel();
+    EXPECT_FALSE(IsWindowVisible(report));
+    EXPECT_EQ(ReportText(program), text);
+
+    // Maximized: the label only brings it to the front.
+    program.ClickReportLabel();
+    ShowWindow(report, SW_MAXIMIZE);
+    program.ClickReportLabel();
+    EXPECT_TRUE(IsWindowVisible(report));
+    EXPECT_TRUE(IsZoomed(report));
+
+    // Minimized: the label restores it.
+    ShowWindow(report, SW_MINIMIZE);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(report) != FALSE; }));
+    program.ClickReportLabel();
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(report); }));
+    EXPECT_TRUE(IsWindowVisible(report));
+
+    // Its close box hides it; the program goes on and the text stays.
+    SendMessageW(report, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(report));
+    EXPECT_TRUE(IsWindow(program.Main()));
+    EXPECT_EQ(ReportText(program), text);
+}
+
+TEST(Report, FirstShownCentredOverTheMainWindow) {
+    TempDir dir;
+    Program program(L"", Folder(dir));
+    const HWND main = program.Main();
+    SetWindowPos(main, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    program.ClickReportLabel();
+    const HWND report = program.Report();
+    RECT client{};
+    GetClientRect(report, &client);
+    EXPECT_EQ(client.right, 525);
+    EXPECT_EQ(client.bottom, 275);
+    const RECT m = ScreenRect(main);
+    const RECT r = ScreenRect(report);
+    EXPECT_EQ(r.left, m.left + ((m.right - m.left) - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, m.top + ((m.bottom - m.top) - (r.bottom - r.top)) / 2);
+    EXPECT_TRUE(GetWindowLongPtrW(report, GWL_STYLE) & WS_THICKFRAME) << "resizable";
+    // The text box fills the client area, also after resizing.
+    SetWindowPos(report, nullptr, 0, 0, 700, 400, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(report, &client);
+    const RECT memo = ScreenRect(GetDlgItem(report, IDC_REPORT_MEMO1));
+    EXPECT_EQ(memo.right - memo.left, client.right);
+    EXPECT_EQ(memo.bottom - memo.top, client.bottom);
+
+    // Later it opens where it was left.
+    program.ClickReportLabel();
+    SetWindowPos(main, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    program.ClickReportLabel();
+    EXPECT_EQ(ScreenRect(report).left, r.left);
+}
+
+TEST(Report, NearTheWorkAreasCornerItStaysInside) {
+    TempDir dir;
+    Program program(L"", Folder(dir));
+    SetWindowPos(program.Main(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    program.ClickReportLabel();
+    const RECT r = ScreenRect(program.Report());
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+}
+
+TEST(SingleInstance, SecondStartLeavesTheRunningOneAlone) {
+    TempDir dir;
+    Program program(L"first.kml", Folder(dir));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(RunToEnd(L"second.kml", Folder(dir), exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(TopLevelWindows(L"TFormMain").size(), 1u);
+    EXPECT_EQ(program.List(), L"first.kml\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == program.Main(); }, 3000ms));
+
+    // Once it has ended, the next start runs normally.
+    ASSERT_TRUE(program.Close(exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    Program next(L"third.kml", Folder(dir));
+    EXPECT_EQ(next.List(), L"third.kml\r\n");
+}
+
+TEST(MainWindow, ExitAndCloseBoxEndTheProgram) {
+    TempDir dir;
+    DWORD exitCode = 99;
+    {
+        Program program(L"", Folder(dir));
+        PostMessageW(program.Main(), WM_COMMAND, MAKEWPARAM(IDC_BUTTON_EXIT, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(program.Control(IDC_BUTTON_EXIT)));
+        ASSERT_TRUE(program.WaitForExit(exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+    {
+        Program program(L"", Folder(dir));
+        PostMessageW(program.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(program.WaitForExit(exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+}
+
+TEST(Batch, TenThousandNamesAreNeitherCutNorRefused) {
+    TempDir dir;
+    WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
+    Program program(L"", Folder(dir));
+    std::wstring list;
+    for (int i = 0; i < 10000; ++i)
+        list += L"missing-" + std::to_wstring(i) + L".kml\r\n";
+    list += L"walk.kml\r\n";
+    SetText(program.Control(IDC_MEMO1), list);
+    ASSERT_EQ(program.List(), list);
+    program.Click(IDC_BUTTON_EXECUTE);
+    const std::wstring after = program.List();
+    EXPECT_EQ(after.substr(0, 33), L"* Not found > missing-0.kml\r\n* No");
+    EXPECT_NE(after.find(L"* Not found > missing-9999.kml\r\nCompleted > walk.kml\r\n"),
+              std::wstring::npos);
+    const std::wstring report = ReportText(program);
+    EXPECT_NE(report.find(L"Not found: missing-9999.kml\r\n\r\nPath: \r\nFile: walk.kml"),
+              std::wstring::npos);
+}
+
+// Run by error_box.sh, which makes the log and limits the size of every file written: the CSV
+// file cannot be written, the conversion passes the error on, and the error box shows it.
+TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
+    const char* prepared = std::getenv("NORDAVEL_ERROR_BOX_FOLDER");
+    if (prepared == nullptr) GTEST_SKIP() << "runs under error_box.sh only";
+    std::string folder = prepared;
+    if (!folder.empty() && folder.front() == '/') folder = "Z:" + folder;
+    const std::wstring dir = win32::Widen(folder);
+    const std::string csv = folder + "\\big.csv";
+    Program program(L"big.kml after.kml", dir);
+    program.PostClick(IDC_BUTTON_EXECUTE);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto dialogs = VisibleDialogs(program.ProcessId());
+        box = dialogs.empty() ? nullptr : dialogs.front();
+        return box != nullptr;
+    }));
+    EXPECT_EQ(Text(box), L"Nordavel");
+    std::wstring message;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == L"Static" && Text(child).size() > message.size())
+            message = Text(child);
+    EXPECT_EQ(message.rfind(L"Cannot write ", 0), 0u)
+        << std::string(message.begin(), message.end());
+    EXPECT_NE(message.find(L"big.csv: "), std::wstring::npos);
+    // The message ends in the error code's ")", which comes before "." in character order: no
+    // full stop is added.
+    EXPECT_EQ(message.back(), L')');
+    // The run stopped at the failing line; the line below it is untouched.
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return VisibleDialogs(program.ProcessId()).empty(); }));
+    EXPECT_EQ(program.List(), L"big.kml\r\nafter.kml\r\n");
+    EXPECT_EQ(test::ReadBytes(csv), "earlier");
+    EXPECT_TRUE(IsWindowVisible(program.Report()));
+    const std::wstring report = ReportText(program);
+    EXPECT_EQ(report.substr(report.size() - 13), L"  Error!!\r\n\r\n");
+    // It goes on working.
+    SetText(program.Control(IDC_MEMO1), L"missing.kml\r\n");
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(program.List(), L"* Not found > missing.kml\r\n");
+}
+
+} // namespace
+} // namespace nordavel::uitest
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: nordavel_ui_tests NORDAVEL.EXE [gtest options]\n");
+        return 2;
+    }
+    std::string path = argv[1];
+    // Under Wine the path may come as a Linux path: the Linux root is drive Z:.
+    if (!path.empty() && path.front() == '/') path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    nordavel::uitest::ProgramPath() = nordavel::win32::Widen(path);
+    return RUN_ALL_TESTS();
+}
