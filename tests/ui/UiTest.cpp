@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include "../TestSupport.h"
@@ -249,6 +254,9 @@ TEST(Report, FirstShownCentredOverTheMainWindow) {
     EXPECT_EQ(r.left, m.left + ((m.right - m.left) - (r.right - r.left)) / 2);
     EXPECT_EQ(r.top, m.top + ((m.bottom - m.top) - (r.bottom - r.top)) / 2);
     EXPECT_TRUE(GetWindowLongPtrW(report, GWL_STYLE) & WS_THICKFRAME) << "resizable";
+    const auto memoStyle = GetWindowLongPtrW(GetDlgItem(report, IDC_REPORT_MEMO1), GWL_STYLE);
+    EXPECT_EQ(memoStyle & (ES_AUTOHSCROLL | WS_HSCROLL), 0) << "long lines wrap";
+    EXPECT_TRUE(memoStyle & WS_VSCROLL);
     // The text box fills the client area, also after resizing.
     SetWindowPos(report, nullptr, 0, 0, 700, 400, SWP_NOMOVE | SWP_NOZORDER);
     GetClientRect(report, &client);
@@ -271,6 +279,116 @@ TEST(Report, NearTheWorkAreasCornerItStaysInside) {
     const RECT r = ScreenRect(program.Report());
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
+}
+
+// The file-open dialog's controls, found by their identifiers (the name box is an edit inside a
+// combo box inside a ComboBoxEx).
+HWND DescendantWithId(HWND parent, int id, const wchar_t* className) {
+    struct Search {
+        int id;
+        const wchar_t* className;
+        HWND found;
+    } search{id, className, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(parameter);
+            if (GetDlgCtrlID(child) == s.id && _wcsicmp(ClassOf(child).c_str(), s.className) == 0) {
+                s.found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The file-open dialog of a "Browse" click.
+class OpenDialog {
+public:
+    explicit OpenDialog(const Program& program) : program_(program) {
+        program.PostClick(IDC_BUTTON_BROWSE);
+        WaitUntil([&] {
+            const auto dialogs = VisibleDialogs(program.ProcessId());
+            dialog_ = dialogs.empty() ? nullptr : dialogs.front();
+            return dialog_ != nullptr;
+        });
+        if (!dialog_) throw std::runtime_error("no file-open dialog");
+        filter_ = DescendantWithId(dialog_, 0x470, L"ComboBox");
+        nameBox_ = DescendantWithId(dialog_, 0x47c, L"Edit");
+    }
+
+    int FilterEntries() const { return static_cast<int>(SendMessageW(filter_, CB_GETCOUNT, 0, 0)); }
+    int FilterEntry() const { return static_cast<int>(SendMessageW(filter_, CB_GETCURSEL, 0, 0)); }
+    void ChooseFilterEntry(int entry) const {
+        SendMessageW(filter_, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK),
+                     reinterpret_cast<LPARAM>(filter_));
+    }
+    // Types into the name box and presses Open; a folder name only opens the folder.
+    void Open(const std::wstring& names) const {
+        SetText(nameBox_, names);
+        Press(IDOK);
+    }
+    // Sent, not posted: the dialog has handled the press when this returns.
+    void Press(int button) const {
+        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog_, button)));
+    }
+    bool WaitClosed() const {
+        return WaitUntil([&] { return VisibleDialogs(program_.ProcessId()).empty(); });
+    }
+
+private:
+    const Program& program_;
+    HWND dialog_ = nullptr;
+    HWND filter_ = nullptr;
+    HWND nameBox_ = nullptr;
+};
+
+TEST(MainWindow, BrowseReplacesTheListAndRemembersTheFolder) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "gps");
+    WriteBytes(dir.File("gps/a.kml"), "a");
+    WriteBytes(dir.File("gps/b.kml"), "b");
+    const std::wstring gps = (dir.Path() / "gps").wstring();
+    Program program(L"old.kml", Folder(dir));
+
+    {
+        // Into the folder, then two files at once; the first entry of the filter is in use.
+        OpenDialog dialog(program);
+        EXPECT_EQ(dialog.FilterEntries(), 2);
+        EXPECT_EQ(dialog.FilterEntry(), 0);
+        dialog.Open(gps);
+        dialog.Open(L"\"a.kml\" \"b.kml\"");
+        ASSERT_TRUE(dialog.WaitClosed());
+    }
+    EXPECT_EQ(program.List(), gps + L"\\a.kml\r\n" + gps + L"\\b.kml\r\n");
+    {
+        // Next time it starts in the folder of the first file chosen; another filter entry.
+        OpenDialog dialog(program);
+        dialog.ChooseFilterEntry(1);
+        dialog.Open(L"b.kml");
+        ASSERT_TRUE(dialog.WaitClosed());
+    }
+    EXPECT_EQ(program.List(), gps + L"\\b.kml\r\n");
+    {
+        // The entry last used is selected again; a cancel changes nothing.
+        OpenDialog dialog(program);
+        EXPECT_EQ(dialog.FilterEntry(), 1);
+        dialog.Press(IDCANCEL);
+        ASSERT_TRUE(dialog.WaitClosed());
+    }
+    EXPECT_EQ(program.List(), gps + L"\\b.kml\r\n");
+}
+
+TEST(MainWindow, HintsForTheControls) {
+    TempDir dir;
+    Program program(L"", Folder(dir));
+    const auto tips = TopLevelWindows(L"tooltips_class32", program.ProcessId());
+    ASSERT_EQ(tips.size(), 1u);
+    // Browse, Execute, Exit, the text box, the five check boxes and the "Report" label.
+    EXPECT_EQ(SendMessageW(tips.front(), TTM_GETTOOLCOUNT, 0, 0), 10);
 }
 
 TEST(SingleInstance, SecondStartLeavesTheRunningOneAlone) {
@@ -373,10 +491,79 @@ TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
 } // namespace
 } // namespace nordavel::uitest
 
+namespace {
+
+// For scripts that drive the program themselves (the drop test, the screenshots): one command
+// on the running instance, then the driver ends. Exit status 0 when it worked.
+int RunAttachedCommand(const std::string& command) {
+    using namespace nordavel::uitest;
+    HWND main = nullptr;
+    const bool found = WaitUntil([&] {
+        const auto windows = TopLevelWindows(L"TFormMain");
+        main = windows.empty() ? nullptr : windows.front();
+        return main != nullptr && IsWindowVisible(main);
+    });
+    if (!found) return 1;
+    const auto print = [](const std::wstring& text) {
+        const std::string utf8 = nordavel::win32::Narrow(text);
+        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+        return 0;
+    };
+    if (command == "wait") return 0;
+    if (command == "caption") return print(Text(main));
+    if (command == "list") return print(Text(GetDlgItem(main, IDC_MEMO1)));
+    if (command == "execute") {
+        SendMessageW(GetDlgItem(main, IDC_BUTTON_EXECUTE), BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "toggle-report") {
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_LABEL2, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_LABEL2)));
+        return 0;
+    }
+    if (command.rfind("set-list:", 0) == 0) {
+        // The list's new text, from a UTF-8 file.
+        std::string file = command.substr(9);
+        if (!file.empty() && file.front() == '/') file = "Z:" + file;
+        SetText(GetDlgItem(main, IDC_MEMO1),
+                nordavel::win32::Widen(nordavel::test::ReadBytes(file)));
+        return 0;
+    }
+    if (command.rfind("move-", 0) == 0) {
+        // move-main:X,Y or move-report:X,Y
+        int x = 0;
+        int y = 0;
+        const std::size_t colon = command.find(':');
+        if (colon == std::string::npos ||
+            std::sscanf(command.c_str() + colon + 1, "%d,%d", &x, &y) != 2)
+            return 2;
+        const bool report = command.rfind("move-report", 0) == 0;
+        const auto reports = TopLevelWindows(L"TFormReport");
+        const HWND window = report ? (reports.empty() ? nullptr : reports.front()) : main;
+        if (!window) return 1;
+        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    if (command == "close") {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(main, &processId);
+        const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        const bool ended = process && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+        if (process) CloseHandle(process);
+        return ended ? 0 : 1;
+    }
+    std::fprintf(stderr, "unknown command %s\n", command.c_str());
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: nordavel_ui_tests NORDAVEL.EXE [gtest options]\n");
+        std::fprintf(stderr, "usage: nordavel_ui_tests NORDAVEL.EXE [gtest options]\n"
+                             "       nordavel_ui_tests NORDAVEL.EXE --attached COMMAND\n");
         return 2;
     }
     std::string path = argv[1];
@@ -385,5 +572,6 @@ int main(int argc, char** argv) {
     for (char& c : path)
         if (c == '/') c = '\\';
     nordavel::uitest::ProgramPath() = nordavel::win32::Widen(path);
+    if (argc == 4 && std::string(argv[2]) == "--attached") return RunAttachedCommand(argv[3]);
     return RUN_ALL_TESTS();
 }
