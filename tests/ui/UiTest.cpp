@@ -151,6 +151,20 @@ TEST(MainWindow, TabOrderAndFixedSize) {
     const RECT dragged = ScreenRect(main);
     EXPECT_EQ(dragged.right - dragged.left, before.right - before.left);
 
+    // The Tab key leaves the text box for the next control instead of typing a tab.
+    const HWND memo = program.Control(IDC_MEMO1);
+    SetText(memo, L"walk.kml");
+    PostMessageW(memo, WM_KEYDOWN, VK_TAB, 0);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
+            return thread.hwndFocus == program.Control(IDC_CHECKBOX_INDEX);
+        },
+        3000ms));
+    EXPECT_EQ(Text(memo), L"walk.kml");
+
     // The text box takes lists far longer than an edit box's default limit.
     EXPECT_GT(SendMessageW(program.Control(IDC_MEMO1), EM_GETLIMITTEXT, 0, 0), 1000000);
 }
@@ -230,6 +244,11 @@ TEST(Report, HiddenAfterSuccessAndToggledByTheLabel) {
     program.ClickReportLabel();
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(report); }));
     EXPECT_TRUE(IsWindowVisible(report));
+
+    // An empty list runs nothing: the report keeps its text.
+    SetText(program.Control(IDC_MEMO1), L"");
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(ReportText(program), text);
 
     // Its close box hides it; the program goes on and the text stays.
     SendMessageW(report, WM_CLOSE, 0, 0);
