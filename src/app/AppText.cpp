@@ -1,5 +1,6 @@
 #include "app/AppText.h"
 
+#include "settings/SettingsValues.h"
 #include "text/TextUtil.h"
 
 namespace nordavel {
@@ -40,10 +41,7 @@ std::vector<std::string> FileListFromParameters(const std::vector<std::string>& 
 }
 
 std::string DialogFolderOf(std::string_view firstSelected) {
-    std::string folder(ExtractFilePath(firstSelected, PathStyle::Windows));
-    if (folder.size() >= 2 && folder.back() == '\\' && folder[folder.size() - 2] != ':')
-        folder.pop_back();
-    return folder;
+    return DialogFolder(ExtractFilePath(firstSelected, PathStyle::Windows));
 }
 
 } // namespace nordavel

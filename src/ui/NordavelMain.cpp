@@ -10,6 +10,10 @@
 #include "batch/BatchRun.h"
 #include "conversion/ConvertLogFile.h"
 #include "platform/win32/WideText.h"
+#include "settings/IniLocation.h"
+#include "settings/SettingsValues.h"
+#include "text/TextUtil.h"
+#include "ui/ErrorBox.h"
 #include "ui/Report.h"
 #include "ui/resource.h"
 
@@ -18,6 +22,8 @@ namespace nordavel::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFormMain";
+// The main window object, kept on the dialog window while its procedure is replaced.
+constexpr wchar_t kFormMainProperty[] = L"Nordavel.FormMain";
 constexpr int kClientWidth = 468;
 constexpr int kClientHeight = 232;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
@@ -204,6 +210,13 @@ void TFormMain::SetFileList(const std::vector<std::string>& lines) {
     SetText(memo_, ListText(lines));
 }
 
+void TFormMain::AddToFileList(const std::string& line) {
+    const std::wstring text = Widen(line + "\r\n");
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(memo_));
+    SendMessageW(memo_, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 TCsvOptions TFormMain::ReadOptions() const {
     TCsvOptions options;
     options.Index = IsChecked(Handle(), IDC_CHECKBOX_INDEX);
@@ -235,9 +248,15 @@ void TFormMain::ButtonBrowseClick() {
     dialog.nFilterIndex = filterIndex_;
     dialog.lpstrFile = selection.data();
     dialog.nMaxFile = static_cast<DWORD>(selection.size());
-    dialog.lpstrInitialDir = dialogFolder_.empty() ? nullptr : dialogFolder_.c_str();
-    dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&dialog)) return;
+    const std::wstring initialFolder = Widen(dialogFolder_);
+    dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+    dialog.Flags =
+        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
+    dialog.lpfnHook = &TFormMain::OpenDialog1Hook;
+    dialog.lCustData = reinterpret_cast<LPARAM>(this);
+    const BOOL chosen = GetOpenFileNameW(&dialog);
+    OpenDialog1Close(); // in case the dialog ended without its close event
+    if (!chosen) return;
 
     // One name is the full path; several are the folder followed by the names in it.
     std::vector<std::string> paths;
@@ -253,7 +272,7 @@ void TFormMain::ButtonBrowseClick() {
             paths.push_back(Narrow(folder + item));
     }
     filterIndex_ = dialog.nFilterIndex;
-    dialogFolder_ = Widen(DialogFolderOf(paths.front()));
+    dialogFolder_ = DialogFolderOf(paths.front());
     SetFileList(paths);
 }
 
@@ -269,17 +288,179 @@ void TFormMain::WMDropFiles(HDROP drop) {
     const DropHandle handle(drop);
     const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
     if (count == 0) return;
-    std::vector<std::string> lines;
+    SetFileList({});
+    // Line by line: when a dropped settings file cannot be used, the files before it stay.
     for (UINT i = 0; i < count; ++i) {
         wchar_t path[MAX_PATH] = L"";
         DragQueryFileW(handle.Get(), i, path, MAX_PATH);
         const std::string name = Narrow(path);
-        if (!IsIniFileName(name)) lines.push_back(name);
+        if (IsIniFileName(name)) {
+            iniFileName_ = WritableIniFile(iniLocation_, name);
+            LoadSettingsFromIniFile();
+        } else {
+            AddToFileList(name);
+        }
     }
-    SetFileList(lines);
 }
 
-void TFormMain::FormCloseQuery() {}
+void TFormMain::FormActivate() {
+    if (activated_) return;
+    // Set first: a failing location is not tried again at a later activation.
+    activated_ = true;
+    iniFileName_ = LocateIniFile(iniLocation_);
+    LoadSettingsFromIniFile();
+}
+
+void TFormMain::LoadSettingsFromIniFile() {
+    ProfileSettingsStore store(iniFileName_);
+    LoadSettings(store, *this, currentFont_);
+}
+
+void TFormMain::FormCloseQuery() {
+    if (iniFileName_.empty()) return;
+    ProfileSettingsStore store(iniFileName_);
+    SaveSettings(store, *this, currentFont_);
+}
+
+std::string TFormMain::ExecutableFolder() const {
+    return std::string(ExtractFilePath(ExecutablePath(), PathStyle::Windows));
+}
+
+WindowSize TFormMain::MainWindowSize() const {
+    const Rect outer = WindowRect(Handle());
+    return WindowSize{outer.Width(), outer.Height()};
+}
+
+Point TFormMain::MainWindowPosition() const {
+    const Rect outer = WindowRect(Handle());
+    return Point{outer.left, outer.top};
+}
+
+void TFormMain::SetMainWindowPosition(Point topLeft) {
+    SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Rect TFormMain::WorkAreaNow() const {
+    return MonitorWorkArea(Handle());
+}
+
+Rect TFormMain::WorkAreaAt(Point topLeft) {
+    SetMainWindowPosition(topLeft);
+    return MonitorWorkArea(Handle());
+}
+
+std::uint32_t TFormMain::UserDefaultLocale() const {
+    return GetUserDefaultLCID();
+}
+
+std::int32_t TFormMain::PixelsPerInch() const {
+    const HDC surface = GetDC(Handle());
+    const int pixelsPerInch = GetDeviceCaps(surface, LOGPIXELSX);
+    ReleaseDC(Handle(), surface);
+    return pixelsPerInch;
+}
+
+void TFormMain::ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) {
+    LOGFONTW logFont{};
+    // A size in points, as high in pixels as it is on this screen.
+    logFont.lfHeight = -MulDiv(size, PixelsPerInch(), 72);
+    logFont.lfCharSet = charset;
+    lstrcpynW(logFont.lfFaceName, Widen(name).c_str(), LF_FACESIZE);
+    SetAllFonts(CreateFontIndirectW(&logFont));
+    if (report_) report_->SetFont(CreateFontIndirectW(&logFont));
+}
+
+void TFormMain::SetAllFonts(HFONT font) {
+    font_ = UniqueFont(font);
+    for (const ControlSpec& spec : kControls)
+        SendMessageW(Control(Handle(), spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void TFormMain::SetOptions(const TCsvOptions& options) {
+    const auto check = [this](int id, bool on) {
+        SendMessageW(Control(Handle(), id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+    check(IDC_CHECKBOX_INDEX, options.Index);
+    check(IDC_CHECKBOX_RCR, options.RCR);
+    check(IDC_CHECKBOX_DATETIME, options.DateTime);
+    check(IDC_CHECKBOX_VALID, options.VALID);
+    check(IDC_CHECKBOX_SNEW, options.SNEW);
+}
+
+UINT_PTR CALLBACK TFormMain::OpenDialog1Hook(HWND hookDialog, UINT message, WPARAM,
+                                             LPARAM lParam) noexcept {
+    try {
+        if (message == WM_INITDIALOG) {
+            const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
+            SetWindowLongPtrW(hookDialog, DWLP_USER, dialog->lCustData);
+            return 0;
+        }
+        auto* form = reinterpret_cast<TFormMain*>(GetWindowLongPtrW(hookDialog, DWLP_USER));
+        if (!form) return 0;
+        if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
+            form->OpenDialog1Show(hookDialog);
+        else if (message == WM_DESTROY)
+            form->OpenDialog1Close();
+    } catch (...) {
+        ShowCurrentException(ErrorBoxOwner());
+    }
+    return 0;
+}
+
+void TFormMain::OpenDialog1Show(HWND innerWindow) {
+    // An Explorer-style dialog: the hook's window lies inside the dialog window.
+    FOpenDialog1hWnd = GetParent(innerWindow);
+    FOpenDialog1MoveFlag = 3;
+    FNewOpenDialog1WndProc = &TFormMain::OpenDialog1Procedure;
+    SetPropW(FOpenDialog1hWnd, kFormMainProperty, this);
+    FOldOpenDialog1WndProc =
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC));
+    SetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(FNewOpenDialog1WndProc));
+    // Where the dialog would put itself is the first position that is redirected.
+    SetWindowPos(FOpenDialog1hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFormMain::OpenDialog1Close() noexcept {
+    if (!FOpenDialog1hWnd) return;
+    SetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(FOldOpenDialog1WndProc));
+    RemovePropW(FOpenDialog1hWnd, kFormMainProperty);
+    FOpenDialog1hWnd = nullptr;
+    FNewOpenDialog1WndProc = nullptr;
+    FOldOpenDialog1WndProc = nullptr;
+}
+
+LRESULT CALLBACK TFormMain::OpenDialog1Procedure(HWND dialog, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) noexcept {
+    auto* form = static_cast<TFormMain*>(GetPropW(dialog, kFormMainProperty));
+    if (!form || form->FOpenDialog1hWnd != dialog || !form->FOldOpenDialog1WndProc)
+        return DefWindowProcW(dialog, message, wParam, lParam);
+    try {
+        return form->OpenDialog1WndProc(message, wParam, lParam);
+    } catch (...) {
+        ShowCurrentException(ErrorBoxOwner());
+        return CallWindowProcW(form->FOldOpenDialog1WndProc, dialog, message, wParam, lParam);
+    }
+}
+
+LRESULT TFormMain::OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Once the user takes the dialog to move or size it, it goes where the user puts it, also
+    // when opening it took fewer than three position changes.
+    if (message == WM_ENTERSIZEMOVE) FOpenDialog1MoveFlag = 0;
+    if (message == WM_WINDOWPOSCHANGING && FOpenDialog1MoveFlag != 0) {
+        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+        position->flags &= ~static_cast<UINT>(SWP_NOMOVE);
+        --FOpenDialog1MoveFlag;
+        // The dialog's size as it is now, not the new one the change may bring.
+        const Point where = DialogPosition(WindowRect(Handle()), WindowRect(FOpenDialog1hWnd),
+                                           MonitorWorkArea(Handle()));
+        position->x = where.x;
+        position->y = where.y;
+    }
+    return CallWindowProcW(FOldOpenDialog1WndProc, FOpenDialog1hWnd, message, wParam, lParam);
+}
 
 void TFormMain::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return; // also STN_CLICKED, which has the same value
@@ -326,6 +507,12 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+        return Default(message, wParam, lParam);
+    case WM_QUERYENDSESSION:
+        FormCloseQuery();
+        return TRUE;
     case WM_CLOSE:
         FormCloseQuery();
         DestroyWindow(Handle());

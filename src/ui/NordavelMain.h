@@ -10,6 +10,8 @@
 #include "batch/FileList.h"
 #include "conversion/CsvOptions.h"
 #include "platform/CodePage.h"
+#include "settings/Settings.h"
+#include "settings/WindowsSettings.h"
 #include "ui/Win32Util.h"
 #include "ui/Window.h"
 
@@ -18,7 +20,8 @@ namespace nordavel::win32 {
 class TFormReport;
 
 // FormMain: the file list, the five options, Browse / Execute / Exit and the "Report" label.
-class TFormMain final : public Window {
+// It is also what the settings are loaded into and saved from.
+class TFormMain final : public Window, public SettingsTarget {
 public:
     TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
               CodePage codePage);
@@ -31,9 +34,26 @@ public:
     // Keyboard navigation between the controls; true when the message was used.
     bool TranslateDialogMessage(MSG& message);
 
+    // SettingsTarget
+    std::string ExecutableFolder() const override;
+    std::string DialogFolder() const override { return dialogFolder_; }
+    void SetDialogFolder(const std::string& folder) override { dialogFolder_ = folder; }
+    WindowSize MainWindowSize() const override;
+    Point MainWindowPosition() const override;
+    void SetMainWindowPosition(Point topLeft) override;
+    Rect WorkAreaNow() const override;
+    Rect WorkAreaAt(Point topLeft) override;
+    std::uint32_t UserDefaultLocale() const override;
+    std::int32_t PixelsPerInch() const override;
+    void ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) override;
+    TCsvOptions Options() const override { return ReadOptions(); }
+    void SetOptions(const TCsvOptions& options) override;
+
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void FormCreate(const std::vector<std::string>& parameters);
+    void FormActivate();
+    void LoadSettingsFromIniFile();
     void CreateControls(HINSTANCE instance);
     void AddHint(HWND control, const wchar_t* text);
     void OnCommand(int id, int code);
@@ -47,6 +67,18 @@ private:
 
     TCsvOptions ReadOptions() const;
     void SetFileList(const std::vector<std::string>& lines);
+    void AddToFileList(const std::string& line);
+    void SetAllFonts(HFONT font);
+
+    // The file-open dialog's placement: its window procedure is replaced from its show event to
+    // its close event, and the first three position changes are centred over this window.
+    static UINT_PTR CALLBACK OpenDialog1Hook(HWND hookDialog, UINT message, WPARAM wParam,
+                                             LPARAM lParam) noexcept;
+    static LRESULT CALLBACK OpenDialog1Procedure(HWND dialog, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) noexcept;
+    void OpenDialog1Show(HWND innerWindow);
+    void OpenDialog1Close() noexcept;
+    LRESULT OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_;
     CodePage codePage_;
@@ -57,7 +89,18 @@ private:
     SIZE maxSize_{};
     // OpenDialog1: the filter entry in use and the folder it starts in.
     DWORD filterIndex_ = 1;
-    std::wstring dialogFolder_;
+    std::string dialogFolder_;
+    HWND FOpenDialog1hWnd = nullptr;
+    WNDPROC FNewOpenDialog1WndProc = nullptr;
+    WNDPROC FOldOpenDialog1WndProc = nullptr;
+    std::uint8_t FOpenDialog1MoveFlag = 0;
+
+    // The settings: which file, the font read from it, and whether the first activation (which
+    // locates and loads them) has happened.
+    WindowsIniLocation iniLocation_;
+    std::string iniFileName_;
+    TFontSettings currentFont_ = kStartFontSettings;
+    bool activated_ = false;
 };
 
 // The FileList over the main window's text box: read once, written back once, since rewriting

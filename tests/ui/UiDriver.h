@@ -30,16 +30,31 @@ RECT ClientRelativeRect(HWND main, HWND control);
 // The top-level windows of a class that belong to a process (any process when 0).
 std::vector<HWND> TopLevelWindows(const wchar_t* className, DWORD processId = 0);
 
+// How a Nordavel.exe is started.
+struct StartOptions {
+    // The program's own folder, where its settings file lies by default; each test gets a copy
+    // of Nordavel.exe of its own there. Empty: "program" inside the working folder.
+    std::wstring programFolder;
+    // Start this executable as it is instead of a copy.
+    std::wstring executable;
+    // Environment variables set for the program (APPDATA defaults to "appdata" inside the
+    // working folder, so that no test touches the real per-user folder).
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
+};
+
 // One running Nordavel.exe, ended with it.
 class Program {
 public:
     // Starts Nordavel.exe with `arguments` in `folder` and waits for its main window.
-    Program(const std::wstring& arguments, const std::wstring& folder);
+    Program(const std::wstring& arguments, const std::wstring& folder,
+            const StartOptions& options = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
     HWND Main() const noexcept { return main_; }
+    // The folder Nordavel.exe was started from.
+    const std::wstring& ProgramFolder() const noexcept { return programFolder_; }
     HWND Control(int id) const { return GetDlgItem(main_, id); }
     HWND Report() const;
     DWORD ProcessId() const noexcept { return process_.dwProcessId; }
@@ -56,12 +71,51 @@ public:
     bool WaitForExit(DWORD& exitCode, std::chrono::milliseconds limit = 10000ms);
 
 private:
+    std::wstring programFolder_;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
 
+// Starts Nordavel.exe in the current folder and leaves it running; true when it started.
+bool Launch(const std::wstring& arguments, const StartOptions& options);
+
 // Runs Nordavel.exe to its end (a second instance); true when it ended in time.
-bool RunToEnd(const std::wstring& arguments, const std::wstring& folder, DWORD& exitCode);
+bool RunToEnd(const std::wstring& arguments, const std::wstring& folder,
+              const StartOptions& options, DWORD& exitCode);
+
+std::wstring ClassOf(HWND window);
+
+// A descendant window by its identifier and class.
+HWND DescendantWithId(HWND parent, int id, const wchar_t* className);
+
+// The file-open dialog that a "Browse" click opens.
+class OpenDialog {
+public:
+    explicit OpenDialog(const Program& program);
+
+    HWND Handle() const noexcept { return dialog_; }
+    int FilterEntries() const;
+    int FilterEntry() const;
+    void ChooseFilterEntry(int entry) const;
+    // Types into the name box and presses Open; a folder name only opens the folder.
+    void Open(const std::wstring& names) const;
+    // Sent, not posted: the dialog has handled the press when this returns.
+    void Press(int button) const;
+    bool WaitClosed() const;
+
+private:
+    const Program& program_;
+    HWND dialog_ = nullptr;
+    HWND filter_ = nullptr;
+    HWND nameBox_ = nullptr;
+};
+
+// The visible dialog of a process, waited for.
+HWND WaitForDialog(DWORD processId);
+
+// A settings file's text (UTF-16 after its byte-order mark) as lines, empty ones left out.
+std::vector<std::wstring> SettingsLines(const std::wstring& path);
+std::string FileBytes(const std::wstring& path);
 
 // The dialog windows (#32770) of a process that are visible.
 std::vector<HWND> VisibleDialogs(DWORD processId);

@@ -45,12 +45,6 @@ bool SameRect(const RECT& rect, int x, int y, int width, int height) {
            rect.bottom - rect.top == height;
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 bool Checked(const Program& program, int id) {
     return SendMessageW(program.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -300,71 +294,6 @@ TEST(Report, NearTheWorkAreasCornerItStaysInside) {
     EXPECT_EQ(r.top, 0);
 }
 
-// The file-open dialog's controls, found by their identifiers (the name box is an edit inside a
-// combo box inside a ComboBoxEx).
-HWND DescendantWithId(HWND parent, int id, const wchar_t* className) {
-    struct Search {
-        int id;
-        const wchar_t* className;
-        HWND found;
-    } search{id, className, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM parameter) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(parameter);
-            if (GetDlgCtrlID(child) == s.id && _wcsicmp(ClassOf(child).c_str(), s.className) == 0) {
-                s.found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The file-open dialog of a "Browse" click.
-class OpenDialog {
-public:
-    explicit OpenDialog(const Program& program) : program_(program) {
-        program.PostClick(IDC_BUTTON_BROWSE);
-        WaitUntil([&] {
-            const auto dialogs = VisibleDialogs(program.ProcessId());
-            dialog_ = dialogs.empty() ? nullptr : dialogs.front();
-            return dialog_ != nullptr;
-        });
-        if (!dialog_) throw std::runtime_error("no file-open dialog");
-        filter_ = DescendantWithId(dialog_, 0x470, L"ComboBox");
-        nameBox_ = DescendantWithId(dialog_, 0x47c, L"Edit");
-    }
-
-    int FilterEntries() const { return static_cast<int>(SendMessageW(filter_, CB_GETCOUNT, 0, 0)); }
-    int FilterEntry() const { return static_cast<int>(SendMessageW(filter_, CB_GETCURSEL, 0, 0)); }
-    void ChooseFilterEntry(int entry) const {
-        SendMessageW(filter_, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK),
-                     reinterpret_cast<LPARAM>(filter_));
-    }
-    // Types into the name box and presses Open; a folder name only opens the folder.
-    void Open(const std::wstring& names) const {
-        SetText(nameBox_, names);
-        Press(IDOK);
-    }
-    // Sent, not posted: the dialog has handled the press when this returns.
-    void Press(int button) const {
-        SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog_, button)));
-    }
-    bool WaitClosed() const {
-        return WaitUntil([&] { return VisibleDialogs(program_.ProcessId()).empty(); });
-    }
-
-private:
-    const Program& program_;
-    HWND dialog_ = nullptr;
-    HWND filter_ = nullptr;
-    HWND nameBox_ = nullptr;
-};
-
 TEST(MainWindow, BrowseReplacesTheListAndRemembersTheFolder) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "gps");
@@ -414,7 +343,9 @@ TEST(SingleInstance, SecondStartLeavesTheRunningOneAlone) {
     TempDir dir;
     Program program(L"first.kml", Folder(dir));
     DWORD exitCode = 99;
-    ASSERT_TRUE(RunToEnd(L"second.kml", Folder(dir), exitCode));
+    StartOptions same;
+    same.executable = program.ProgramFolder() + L"\\Nordavel.exe";
+    ASSERT_TRUE(RunToEnd(L"second.kml", Folder(dir), same, exitCode));
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(TopLevelWindows(L"TFormMain").size(), 1u);
     EXPECT_EQ(program.List(), L"first.kml\r\n");
@@ -531,6 +462,31 @@ int RunAttachedCommand(const std::string& command) {
     if (command == "wait") return 0;
     if (command == "caption") return print(Text(main));
     if (command == "list") return print(Text(GetDlgItem(main, IDC_MEMO1)));
+    if (command == "options") {
+        // The ticks of Index, RCR, Date+Time, VALID and S/N,E/W as 1 and 0.
+        std::wstring ticks;
+        for (int id : {IDC_CHECKBOX_INDEX, IDC_CHECKBOX_RCR, IDC_CHECKBOX_DATETIME,
+                       IDC_CHECKBOX_VALID, IDC_CHECKBOX_SNEW})
+            ticks +=
+                SendMessageW(GetDlgItem(main, id), BM_GETCHECK, 0, 0) == BST_CHECKED ? L'1' : L'0';
+        return print(ticks);
+    }
+    if (command == "box" || command == "dismiss") {
+        // The error box over the program: its message, or pressing its OK button.
+        DWORD processId = 0;
+        GetWindowThreadProcessId(main, &processId);
+        const HWND box = WaitForDialog(processId);
+        if (!box) return 1;
+        if (command == "dismiss") {
+            SendMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        std::wstring message;
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (ClassOf(child) == L"Static" && Text(child).size() > message.size())
+                message = Text(child);
+        return print(message);
+    }
     if (command == "execute") {
         SendMessageW(GetDlgItem(main, IDC_BUTTON_EXECUTE), BM_CLICK, 0, 0);
         return 0;
@@ -581,8 +537,10 @@ int RunAttachedCommand(const std::string& command) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: nordavel_ui_tests NORDAVEL.EXE [gtest options]\n"
-                             "       nordavel_ui_tests NORDAVEL.EXE --attached COMMAND\n");
+        std::fprintf(stderr,
+                     "usage: nordavel_ui_tests NORDAVEL.EXE [gtest options]\n"
+                     "       nordavel_ui_tests NORDAVEL.EXE --attached COMMAND\n"
+                     "       nordavel_ui_tests NORDAVEL.EXE --launch APPDATA [ARGUMENT...]\n");
         return 2;
     }
     std::string path = argv[1];
@@ -592,5 +550,15 @@ int main(int argc, char** argv) {
         if (c == '/') c = '\\';
     nordavel::uitest::ProgramPath() = nordavel::win32::Widen(path);
     if (argc == 4 && std::string(argv[2]) == "--attached") return RunAttachedCommand(argv[3]);
+    if (argc >= 4 && std::string(argv[2]) == "--launch") {
+        // Starts the program with APPDATA set and leaves it running: for scripts.
+        std::wstring arguments;
+        for (int i = 4; i < argc; ++i)
+            arguments += (i > 4 ? L" \"" : L"\"") + nordavel::win32::Widen(argv[i]) + L"\"";
+        nordavel::uitest::StartOptions options;
+        options.executable = nordavel::uitest::ProgramPath();
+        options.environment = {{L"APPDATA", nordavel::win32::Widen(argv[3])}};
+        return nordavel::uitest::Launch(arguments, options) ? 0 : 1;
+    }
     return RUN_ALL_TESTS();
 }

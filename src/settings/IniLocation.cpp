@@ -1,0 +1,55 @@
+#include "settings/IniLocation.h"
+
+#include "text/TextUtil.h"
+
+namespace nordavel {
+
+namespace {
+
+constexpr auto kWindows = PathStyle::Windows;
+
+bool EndsInIni(std::string_view text) {
+    return text.size() >= 4 && LowerAscii(text.substr(text.size() - 4)) == ".ini";
+}
+
+// The folder part up to and including the last "\" only: a drive's ":" does not count here.
+std::string FolderOf(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return std::string(slash == std::string_view::npos ? std::string_view()
+                                                       : path.substr(0, slash + 1));
+}
+
+} // namespace
+
+std::string ChosenIniFile(const IniLocationSystem& system) {
+    const std::string executable = system.ExecutablePath();
+    for (const std::string& parameter : system.Parameters()) {
+        if (!EndsInIni(parameter)) continue;
+        if (parameter.find_first_of("\\:") != std::string::npos)
+            return system.AbsolutePath(parameter);
+        return std::string(ExtractFilePath(executable, kWindows)) + parameter;
+    }
+    return ChangeFileExt(executable, ".ini", kWindows);
+}
+
+std::string LocateIniFile(const IniLocationSystem& system) {
+    return WritableIniFile(system, ChosenIniFile(system));
+}
+
+std::string WritableIniFile(const IniLocationSystem& system, const std::string& path) {
+    if (system.ProbeWritable(FolderOf(path))) return path;
+
+    const std::string executableName(ExtractFileName(system.ExecutablePath(), kWindows));
+    const std::string folder = system.EnvironmentVariable("APPDATA") + "\\" +
+                               ChangeFileExt(executableName, "", kWindows) + "\\";
+    if (!system.FolderExists(folder) && !system.CreateFolders(folder))
+        throw IniLocationError("Cannot create : " + folder);
+
+    const std::string target = folder + std::string(ExtractFileName(path, kWindows));
+    if (system.FileExists(path) && system.FileTime(path) > system.FileTime(target) &&
+        !system.CopyOver(path, target))
+        throw IniLocationError("Cannot Copy : " + target);
+    return target;
+}
+
+} // namespace nordavel

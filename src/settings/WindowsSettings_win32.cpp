@@ -1,0 +1,179 @@
+#include "settings/WindowsSettings.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/IoError.h"
+#include "platform/win32/WideText.h"
+
+namespace nordavel::win32 {
+
+namespace {
+
+std::string Utf8Path(const std::wstring& path) {
+    return Narrow(path);
+}
+
+DWORD Attributes(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str());
+}
+
+// Local time as one comparable number: milliseconds, with room for every field.
+std::int64_t LocalMilliseconds(const FILETIME& time) {
+    if (time.dwLowDateTime == 0 && time.dwHighDateTime == 0) return 0;
+    FILETIME local{};
+    SYSTEMTIME fields{};
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &fields)) return 0;
+    std::int64_t value = fields.wYear;
+    value = value * 13 + fields.wMonth;
+    value = value * 32 + fields.wDay;
+    value = value * 24 + fields.wHour;
+    value = value * 60 + fields.wMinute;
+    value = value * 60 + fields.wSecond;
+    return value * 1000 + fields.wMilliseconds;
+}
+
+} // namespace
+
+std::string WindowsIniLocation::ExecutablePath() const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return Utf8Path(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::vector<std::string> WindowsIniLocation::Parameters() const {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> parameters;
+    if (!arguments) return parameters;
+    for (int i = 1; i < count; ++i)
+        parameters.push_back(Narrow(arguments[i]));
+    LocalFree(arguments);
+    return parameters;
+}
+
+std::string WindowsIniLocation::AbsolutePath(const std::string& relative) const {
+    const std::wstring wide = Widen(relative);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return relative;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return relative;
+    full.resize(length);
+    return Utf8Path(full);
+}
+
+bool WindowsIniLocation::ProbeWritable(const std::string& folder) const {
+    wchar_t probe[MAX_PATH + 16] = L"";
+    if (GetTempFileNameW(Widen(folder).c_str(), L"$$$", 0, probe) == 0) return false;
+    // Some implementations hand out a name even when the file could not be made: only a file
+    // that exists proves the folder writable.
+    if (GetFileAttributesW(probe) == INVALID_FILE_ATTRIBUTES) return false;
+    DeleteFileW(probe);
+    return true;
+}
+
+std::string WindowsIniLocation::EnvironmentVariable(const std::string& name) const {
+    const std::wstring wideName = Widen(name);
+    const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+    value.resize(length < size ? length : 0);
+    return Utf8Path(value);
+}
+
+bool WindowsIniLocation::FolderExists(const std::string& folder) const {
+    const DWORD attributes = Attributes(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WindowsIniLocation::CreateFolders(const std::string& folder) const {
+    // Every prefix that ends before a "\" is a folder that may have to be made, from the top.
+    for (std::size_t end = folder.find('\\', 1); end != std::string::npos;
+         end = folder.find('\\', end + 1)) {
+        const std::string part = folder.substr(0, end);
+        if (part.empty() || part.back() == ':' || FolderExists(part)) continue;
+        if (!CreateDirectoryW(Widen(part).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return FolderExists(folder);
+}
+
+bool WindowsIniLocation::FileExists(const std::string& path) const {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::int64_t WindowsIniLocation::FileTime(const std::string& path) const {
+    const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    FILETIME created{};
+    FILETIME written{};
+    const BOOL read = GetFileTime(file, &created, nullptr, &written);
+    CloseHandle(file);
+    if (!read) return 0;
+    const std::int64_t creation = LocalMilliseconds(created);
+    const std::int64_t lastWrite = LocalMilliseconds(written);
+    return lastWrite > creation ? lastWrite : creation;
+}
+
+bool WindowsIniLocation::CopyOver(const std::string& from, const std::string& to) const {
+    return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0;
+}
+
+ProfileSettingsStore::ProfileSettingsStore(const std::string& path) : path_(Widen(path)) {}
+
+bool ProfileSettingsStore::Exists() const {
+    return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ProfileSettingsStore::CreateEmpty() {
+    const HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw IoError(static_cast<int>(GetLastError()), "Cannot create", Narrow(path_));
+    // The byte-order mark makes the profile functions keep the file in UTF-16.
+    const unsigned char mark[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, mark, 2, &written, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!ok || written != 2) throw IoError(static_cast<int>(error), "Cannot write", Narrow(path_));
+}
+
+std::optional<std::string> ProfileSettingsStore::Read(std::string_view section,
+                                                      std::string_view key) const {
+    // A default no value can equal tells a missing key from an empty one.
+    constexpr wchar_t kMissing[] = L"\x1\x2\x3";
+    wchar_t value[2048] = L"";
+    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), kMissing, value, 2048,
+                             path_.c_str());
+    if (std::wstring_view(value) == kMissing) return std::nullopt;
+    return Narrow(value);
+}
+
+void ProfileSettingsStore::Write(std::string_view section, std::string_view key,
+                                 std::string_view value) {
+    if (!WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
+                                    Widen(value).c_str(), path_.c_str()))
+        throw IoError(static_cast<int>(GetLastError()), "Cannot write", Narrow(path_));
+}
+
+void ProfileSettingsStore::Flush() {
+    // All three names null: the system writes its cached copy of the file out. What it returns
+    // then tells nothing about a failure.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str());
+}
+
+} // namespace nordavel::win32

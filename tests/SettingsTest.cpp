@@ -1,0 +1,377 @@
+// Settings: values, the keys read and written, where the settings file lies.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+
+#include "app/Placement.h"
+#include "settings/IniLocation.h"
+#include "settings/Settings.h"
+#include "settings/SettingsValues.h"
+
+namespace nordavel {
+namespace {
+
+TEST(SettingsValues, Integers) {
+    EXPECT_EQ(ParseInteger("16"), 16);
+    EXPECT_EQ(ParseInteger("-16"), -16);
+    EXPECT_EQ(ParseInteger("+7"), 7);
+    EXPECT_EQ(ParseInteger("  42"), 42);
+    EXPECT_EQ(ParseInteger("0x10"), 16);
+    EXPECT_EQ(ParseInteger("0X1f"), 31);
+    EXPECT_EQ(ParseInteger("$10"), 16);
+    EXPECT_EQ(ParseInteger("0xFFFFFFFF"), -1);
+    EXPECT_EQ(ParseInteger("0x80000000"), -2147483647 - 1);
+    EXPECT_EQ(ParseInteger("2147483647"), 2147483647);
+    EXPECT_EQ(ParseInteger("-2147483648"), -2147483647 - 1);
+    for (const char* bad : {"", " ", "true", "12a", "0x", "$", "0x100000000", "2147483648",
+                            "-2147483649", "1.5", "--1", "0x-1", "-$10"})
+        EXPECT_FALSE(ParseInteger(bad).has_value()) << bad;
+    EXPECT_EQ(IntegerOr("oops", 7), 7);
+}
+
+TEST(SettingsValues, Booleans) {
+    EXPECT_TRUE(BooleanOr("1", false));
+    EXPECT_TRUE(BooleanOr("2", false));
+    EXPECT_TRUE(BooleanOr("-1", false));
+    EXPECT_FALSE(BooleanOr("0", true));
+    EXPECT_FALSE(BooleanOr("0x0", true));
+    EXPECT_TRUE(BooleanOr("true", true)) << "not an integer: the default";
+    EXPECT_FALSE(BooleanOr("true", false));
+    EXPECT_EQ(BooleanText(true), "1");
+    EXPECT_EQ(BooleanText(false), "0");
+}
+
+TEST(SettingsValues, FoldersAndFontSizes) {
+    EXPECT_EQ(DialogFolder("C:\\Tools\\"), "C:\\Tools");
+    EXPECT_EQ(DialogFolder("C:\\"), "C:\\");
+    EXPECT_EQ(DialogFolder("C:\\Tools"), "C:\\Tools");
+    EXPECT_EQ(DialogFolder(""), "");
+    EXPECT_EQ(ScreenFontSize(8, 96), 8);
+    EXPECT_EQ(ScreenFontSize(8, 120), 6);
+    EXPECT_EQ(ScreenFontSize(9, 144), 6);
+    EXPECT_EQ(MulDiv(5, 1, 2), 3) << "halves round away from zero";
+    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
+    EXPECT_EQ(MulDiv(7, 3, 0), -1);
+    EXPECT_EQ(MulDiv(2147483647, 2, 1), -1);
+}
+
+TEST(Placement, FitToWorkArea) {
+    const Rect work{0, 0, 1280, 984};
+    const WindowSize window{474, 260};
+    // Nothing stored: centred in the work area it is on now.
+    EXPECT_EQ(FitToWorkArea(kNoPosition, 100, window, work, Rect{}), (Point{403, 362}));
+    EXPECT_EQ(FitToWorkArea(100, kNoPosition, window, work, Rect{}), (Point{403, 362}));
+    // Stored and inside: kept.
+    EXPECT_EQ(FitToWorkArea(50, 60, window, work, work), (Point{60, 50}));
+    // On no monitor: pulled inside the nearest one's work area.
+    EXPECT_EQ(FitToWorkArea(5000, -3000, window, work, work), (Point{0, 724}));
+    EXPECT_EQ(FitToWorkArea(-40, 2000, window, work, work), (Point{806, 0}));
+    // Larger than the work area: right edge on its right, top edge on its top.
+    const Rect small{0, 0, 400, 200};
+    EXPECT_EQ(FitToWorkArea(10, 10, window, small, small), (Point{-74, 0}));
+    // The monitor nearest to the stored position decides, not the current one.
+    const Rect second{1280, 0, 2560, 1024};
+    EXPECT_EQ(FitToWorkArea(900, 2500, window, work, second), (Point{2086, 764}));
+}
+
+TEST(Placement, OpenDialogPosition) {
+    const Rect work{0, 0, 1280, 984};
+    const Rect dialog{0, 0, 600, 400};
+    // Centred over the main window.
+    EXPECT_EQ(DialogPosition(Rect{400, 300, 874, 560}, dialog, work), (Point{337, 230}));
+    // Near the bottom: its bottom edge on the work area's, still centred across.
+    EXPECT_EQ(DialogPosition(Rect{400, 800, 874, 1060}, dialog, work), (Point{337, 584}));
+    // Near the left edge.
+    EXPECT_EQ(DialogPosition(Rect{0, 300, 474, 560}, dialog, work), (Point{0, 230}));
+    // Larger than the work area: ends at its bottom and right edges.
+    EXPECT_EQ(DialogPosition(Rect{0, 0, 474, 260}, Rect{0, 0, 1400, 1100}, work),
+              (Point{-120, -116}));
+    // The work area of a monitor left of the primary one.
+    EXPECT_EQ(DialogPosition(Rect{-1800, 10, -1326, 270}, dialog, Rect{-1920, 0, 0, 1080}),
+              (Point{-1863, 0}));
+}
+
+// A settings file in memory that records what was written, in order.
+class MemoryStore : public SettingsStore {
+public:
+    bool exists = true;
+    bool createFails = false;
+    int writesBeforeFailure = -1;
+    std::map<std::string, std::string> values; // "Section/Key" -> value
+    std::vector<std::string> written;
+    bool flushed = false;
+
+    bool Exists() const override { return exists; }
+    void CreateEmpty() override {
+        if (createFails) throw std::runtime_error("cannot create");
+        exists = true;
+    }
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const override {
+        const auto found = values.find(std::string(section) + "/" + std::string(key));
+        if (found == values.end()) return std::nullopt;
+        return found->second;
+    }
+    void Write(std::string_view section, std::string_view key, std::string_view value) override {
+        if (writesBeforeFailure == 0) throw std::runtime_error("read-only");
+        if (writesBeforeFailure > 0) --writesBeforeFailure;
+        written.push_back(std::string(section) + "/" + std::string(key) + "=" + std::string(value));
+    }
+    void Flush() override { flushed = true; }
+};
+
+// The windows as the settings see them.
+class FakeWindows : public SettingsTarget {
+public:
+    std::string dialogFolder;
+    Point position{10, 20};
+    std::optional<Point> movedTo;
+    std::uint32_t locale = 1033;
+    std::int32_t pixelsPerInch = 96;
+    std::uint8_t charset = 128;
+    std::string fontName = "MS Gothic";
+    std::int32_t fontSize = 0;
+    TCsvOptions options;
+
+    std::string ExecutableFolder() const override { return "C:\\Tools\\"; }
+    std::string DialogFolder() const override { return dialogFolder; }
+    void SetDialogFolder(const std::string& folder) override { dialogFolder = folder; }
+    WindowSize MainWindowSize() const override { return {474, 260}; }
+    Point MainWindowPosition() const override { return position; }
+    void SetMainWindowPosition(Point topLeft) override { position = topLeft; }
+    Rect WorkAreaNow() const override { return Rect{0, 0, 1280, 984}; }
+    Rect WorkAreaAt(Point topLeft) override {
+        movedTo = topLeft;
+        return Rect{0, 0, 1280, 984};
+    }
+    std::uint32_t UserDefaultLocale() const override { return locale; }
+    std::int32_t PixelsPerInch() const override { return pixelsPerInch; }
+    void ApplyFont(std::uint8_t set, const std::string& name, std::int32_t size) override {
+        charset = set;
+        fontName = name;
+        fontSize = size;
+    }
+    TCsvOptions Options() const override { return options; }
+    void SetOptions(const TCsvOptions& o) override { options = o; }
+};
+
+TEST(Settings, NoFileGivesTheBuiltInSettings) {
+    MemoryStore store;
+    store.exists = false;
+    FakeWindows windows;
+    TFontSettings font = kStartFontSettings;
+    EXPECT_TRUE(LoadSettings(store, windows, font));
+    EXPECT_TRUE(store.exists) << "created";
+    EXPECT_EQ(windows.dialogFolder, "C:\\Tools");
+    EXPECT_EQ(windows.position, (Point{403, 362})) << "centred";
+    EXPECT_FALSE(windows.movedTo.has_value());
+    EXPECT_EQ(font, kStartFontSettings);
+    EXPECT_EQ(windows.charset, 0);
+    EXPECT_EQ(windows.fontName, "Tahoma");
+    EXPECT_EQ(windows.fontSize, 8);
+    EXPECT_TRUE(windows.options.Index);
+    EXPECT_FALSE(windows.options.RCR);
+
+    // Saving fills the file in the order of the keys.
+    SaveSettings(store, windows, font);
+    EXPECT_EQ(store.written,
+              (std::vector<std::string>{
+                  "Option/DataPath=C:\\Tools", "Option/MainTop=362", "Option/MainLeft=403",
+                  "Font/Charset=0", "Font/FontName=Tahoma", "Font/FontSize=8", "CSVopt/Index=1",
+                  "CSVopt/DateTime=1", "CSVopt/SNEW=1", "CSVopt/RCR=0", "CSVopt/VALID=0"}));
+    EXPECT_TRUE(store.flushed);
+}
+
+TEST(Settings, StoredValuesAreApplied) {
+    MemoryStore store;
+    store.values = {{"Option/DataPath", "D:\\gps\\"},
+                    {"Option/MainTop", "0x10"},
+                    {"Option/MainLeft", "$20"},
+                    {"Font/Charset", "300"},
+                    {"Font/FontName", "Arial"},
+                    {"Font/FontSize", "8"},
+                    {"CSVopt/Index", "0"},
+                    {"CSVopt/RCR", "2"},
+                    {"CSVopt/VALID", "true"},
+                    {"CSVopt/SNEW", "-1"}};
+    FakeWindows windows;
+    windows.pixelsPerInch = 120;
+    TFontSettings font = kStartFontSettings;
+    EXPECT_TRUE(LoadSettings(store, windows, font));
+    EXPECT_EQ(windows.dialogFolder, "D:\\gps");
+    EXPECT_EQ(windows.movedTo, (Point{32, 16}));
+    EXPECT_EQ(windows.position, (Point{32, 16}));
+    EXPECT_EQ(font, (TFontSettings{44, "Arial", 8})) << "the charset's low 8 bits";
+    EXPECT_EQ(windows.charset, 44);
+    EXPECT_EQ(windows.fontSize, 6) << "8 points at 120 pixels per inch";
+    EXPECT_FALSE(windows.options.Index);
+    EXPECT_TRUE(windows.options.RCR);
+    EXPECT_FALSE(windows.options.VALID) << "not an integer: the box keeps its state";
+    EXPECT_TRUE(windows.options.SNEW);
+    EXPECT_TRUE(windows.options.DateTime);
+
+    // Saved back: the size read, not the one for this screen; the charset as kept.
+    SaveSettings(store, windows, font);
+    EXPECT_EQ(store.written.at(3), "Font/Charset=44");
+    EXPECT_EQ(store.written.at(5), "Font/FontSize=8");
+}
+
+TEST(Settings, FontDefaultsFollowTheLocaleAndTheLastLoad) {
+    MemoryStore store;
+    FakeWindows windows;
+    TFontSettings font{0, "Arial", 12}; // what an earlier load set
+    EXPECT_TRUE(LoadSettings(store, windows, font));
+    EXPECT_EQ(font, (TFontSettings{0, "Arial", 12})) << "missing keys keep the font";
+    windows.locale = kJapaneseLocale;
+    EXPECT_TRUE(LoadSettings(store, windows, font));
+    EXPECT_EQ(font, kJapaneseFontDefaults);
+    EXPECT_EQ(windows.charset, 128);
+    // An empty value is read as empty text, not as the default.
+    store.values["Font/FontName"] = "";
+    EXPECT_TRUE(LoadSettings(store, windows, font));
+    EXPECT_EQ(font.Name, "");
+}
+
+TEST(Settings, FailuresEndQuietly) {
+    MemoryStore store;
+    store.exists = false;
+    store.createFails = true;
+    store.values["CSVopt/RCR"] = "1";
+    FakeWindows windows;
+    TFontSettings font = kStartFontSettings;
+    EXPECT_FALSE(LoadSettings(store, windows, font));
+    EXPECT_EQ(windows.dialogFolder, "") << "nothing read";
+    EXPECT_FALSE(windows.options.RCR);
+
+    MemoryStore readOnly;
+    readOnly.writesBeforeFailure = 2;
+    SaveSettings(readOnly, windows, font);
+    EXPECT_EQ(readOnly.written.size(), 2u) << "the first failing write ends the save";
+    EXPECT_FALSE(readOnly.flushed);
+}
+
+// The system as the settings location sees it.
+class FakeSystem : public IniLocationSystem {
+public:
+    std::string executable = "C:\\Tools\\Nordavel.exe";
+    std::vector<std::string> parameters;
+    std::vector<std::string> writableFolders{"C:\\Tools\\"};
+    std::map<std::string, std::string> environment{{"APPDATA", "C:\\Users\\u\\AppData"}};
+    std::vector<std::string> folders{"C:\\Users\\u\\AppData"};
+    bool creationFails = false;
+    std::map<std::string, std::int64_t> files; // path -> time
+    bool copyFails = false;
+    mutable std::vector<std::string> probed;
+    std::vector<std::string> copies;
+
+    std::string ExecutablePath() const override { return executable; }
+    std::vector<std::string> Parameters() const override { return parameters; }
+    std::string AbsolutePath(const std::string& relative) const override {
+        return "D:\\work\\" + relative;
+    }
+    bool ProbeWritable(const std::string& folder) const override {
+        probed.push_back(folder);
+        return std::find(writableFolders.begin(), writableFolders.end(), folder) !=
+               writableFolders.end();
+    }
+    std::string EnvironmentVariable(const std::string& name) const override {
+        const auto found = environment.find(name);
+        return found == environment.end() ? "" : found->second;
+    }
+    bool FolderExists(const std::string& folder) const override {
+        return std::find(folders.begin(), folders.end(), folder) != folders.end();
+    }
+    bool CreateFolders(const std::string& folder) const override {
+        if (creationFails) return false;
+        const_cast<FakeSystem*>(this)->folders.push_back(folder);
+        return true;
+    }
+    bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
+    std::int64_t FileTime(const std::string& path) const override {
+        const auto found = files.find(path);
+        return found == files.end() ? 0 : found->second;
+    }
+    bool CopyOver(const std::string& from, const std::string& to) const override {
+        if (copyFails) return false;
+        auto* self = const_cast<FakeSystem*>(this);
+        self->files[to] = files.at(from);
+        self->copies.push_back(from + " -> " + to);
+        return true;
+    }
+};
+
+TEST(IniLocation, WhichFileIsChosen) {
+    FakeSystem system;
+    EXPECT_EQ(LocateIniFile(system), "C:\\Tools\\Nordavel.ini");
+    EXPECT_EQ(system.probed, (std::vector<std::string>{"C:\\Tools\\"}));
+
+    system.parameters = {"a.kml", "x.ini.bak", "NAME.INI", "other.ini"};
+    EXPECT_EQ(ChosenIniFile(system), "C:\\Tools\\NAME.INI") << "the first, its case kept";
+    system.parameters = {"sub\\x.ini"};
+    EXPECT_EQ(ChosenIniFile(system), "D:\\work\\sub\\x.ini") << "against the working folder";
+    system.parameters = {"D:x.ini"};
+    EXPECT_EQ(ChosenIniFile(system), "D:\\work\\D:x.ini");
+    system.parameters = {"a.ini.ini"};
+    EXPECT_EQ(ChosenIniFile(system), "C:\\Tools\\a.ini.ini");
+}
+
+TEST(IniLocation, UnwritableFolderFallsBackToThePerUserCopy) {
+    FakeSystem system;
+    system.writableFolders.clear();
+    const std::string source = "C:\\Tools\\Nordavel.ini";
+    const std::string copy = "C:\\Users\\u\\AppData\\Nordavel\\Nordavel.ini";
+
+    // No copy yet: the source is copied; the folder is made.
+    system.files[source] = 100;
+    EXPECT_EQ(LocateIniFile(system), copy);
+    EXPECT_EQ(system.copies.size(), 1u);
+    EXPECT_TRUE(system.FolderExists("C:\\Users\\u\\AppData\\Nordavel\\"));
+
+    // A copy as new or newer is used as it is; a newer source is copied again.
+    system.files[copy] = 100;
+    EXPECT_EQ(LocateIniFile(system), copy);
+    system.files[copy] = 150;
+    EXPECT_EQ(LocateIniFile(system), copy);
+    EXPECT_EQ(system.copies.size(), 1u);
+    system.files[source] = 151;
+    EXPECT_EQ(LocateIniFile(system), copy);
+    EXPECT_EQ(system.copies.size(), 2u);
+
+    // No source file: nothing copied, the per-user path used all the same.
+    system.parameters = {"E:\\missing\\other.ini"};
+    EXPECT_EQ(LocateIniFile(system), "C:\\Users\\u\\AppData\\Nordavel\\other.ini");
+    EXPECT_EQ(system.copies.size(), 2u);
+}
+
+TEST(IniLocation, Errors) {
+    FakeSystem system;
+    system.writableFolders.clear();
+    system.creationFails = true;
+    try {
+        LocateIniFile(system);
+        FAIL() << "no error";
+    } catch (const IniLocationError& error) {
+        EXPECT_STREQ(error.what(), "Cannot create : C:\\Users\\u\\AppData\\Nordavel\\");
+    }
+
+    FakeSystem copying;
+    copying.writableFolders.clear();
+    copying.copyFails = true;
+    copying.files["C:\\Tools\\Nordavel.ini"] = 5;
+    try {
+        LocateIniFile(copying);
+        FAIL() << "no error";
+    } catch (const IniLocationError& error) {
+        EXPECT_STREQ(error.what(), "Cannot Copy : C:\\Users\\u\\AppData\\Nordavel\\Nordavel.ini");
+    }
+
+    // No APPDATA: below the root of the current drive.
+    FakeSystem bare;
+    bare.writableFolders.clear();
+    bare.environment.clear();
+    EXPECT_EQ(LocateIniFile(bare), "\\Nordavel\\Nordavel.ini");
+}
+
+} // namespace
+} // namespace nordavel
