@@ -2,18 +2,13 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include "platform/IoError.h"
+#include "platform/win32/ProcessInfo.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel::win32 {
 
 namespace {
-
-std::string Utf8Path(const std::wstring& path) {
-    return Narrow(path);
-}
 
 DWORD Attributes(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str());
@@ -37,27 +32,11 @@ std::int64_t LocalMilliseconds(const FILETIME& time) {
 } // namespace
 
 std::string WindowsIniLocation::ExecutablePath() const {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return Utf8Path(path);
-        }
-        path.resize(path.size() * 2);
-    }
+    return win32::ExecutablePath();
 }
 
 std::vector<std::string> WindowsIniLocation::Parameters() const {
-    int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> parameters;
-    if (!arguments) return parameters;
-    for (int i = 1; i < count; ++i)
-        parameters.push_back(Narrow(arguments[i]));
-    LocalFree(arguments);
-    return parameters;
+    return CommandLineParameters();
 }
 
 std::string WindowsIniLocation::AbsolutePath(const std::string& relative) const {
@@ -68,7 +47,7 @@ std::string WindowsIniLocation::AbsolutePath(const std::string& relative) const 
     const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
     if (length == 0 || length >= size) return relative;
     full.resize(length);
-    return Utf8Path(full);
+    return Narrow(full);
 }
 
 bool WindowsIniLocation::ProbeWritable(const std::string& folder) const {
@@ -88,7 +67,7 @@ std::string WindowsIniLocation::EnvironmentVariable(const std::string& name) con
     std::wstring value(size, L'\0');
     const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
     value.resize(length < size ? length : 0);
-    return Utf8Path(value);
+    return Narrow(value);
 }
 
 bool WindowsIniLocation::FolderExists(const std::string& folder) const {

@@ -1,8 +1,7 @@
 #include "ui/Win32Util.h"
 
-#include <shellapi.h>
-
 #include "app/AppText.h"
+#include "platform/win32/ProcessInfo.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel::win32 {
@@ -33,19 +32,6 @@ Rect WindowRect(HWND window) {
     return Rect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
-std::string ExecutablePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return Narrow(path);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 std::uint32_t ExecutableFileVersionMs() {
     const std::wstring path = Widen(ExecutablePath());
     DWORD ignored = 0;
@@ -59,17 +45,6 @@ std::uint32_t ExecutableFileVersionMs() {
         info == nullptr || length < sizeof *info)
         return kNoFileVersion;
     return info->dwFileVersionMS;
-}
-
-std::vector<std::string> CommandLineParameters() {
-    int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> parameters;
-    if (arguments == nullptr) return parameters;
-    for (int i = 1; i < count; ++i)
-        parameters.push_back(Narrow(arguments[i]));
-    LocalFree(arguments);
-    return parameters;
 }
 
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Placement.h"
+#include "platform/win32/ProcessInfo.h"
 
 namespace nordavel::win32 {
 
@@ -65,13 +66,9 @@ void SetText(HWND window, const std::string& utf8);
 Rect MonitorWorkArea(HWND window);
 Rect WindowRect(HWND window);
 
-// The full path of this executable.
-std::string ExecutablePath();
 // The most significant 32 bits of the file version in the executable's version resource, or
 // kNoFileVersion.
 std::uint32_t ExecutableFileVersionMs();
-// The command line's parameters, without the program's own path.
-std::vector<std::string> CommandLineParameters();
 
 // The outer size of a window with this client size and these styles.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);

@@ -1,0 +1,35 @@
+#include "platform/win32/ProcessInfo.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/win32/WideText.h"
+
+namespace nordavel::win32 {
+
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::vector<std::string> CommandLineParameters() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> parameters;
+    if (arguments == nullptr) return parameters;
+    for (int i = 1; i < count; ++i)
+        parameters.push_back(Narrow(arguments[i]));
+    LocalFree(arguments);
+    return parameters;
+}
+
+} // namespace nordavel::win32
