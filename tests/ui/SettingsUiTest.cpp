@@ -310,7 +310,8 @@ MONITORINFO MonitorOf(HWND window) {
     return info;
 }
 
-// Drags a window by its caption with the mouse, as a user would.
+// Drags a window by its caption with the mouse, as a user would, in one step: every position
+// change of the drag must reach the window.
 void DragBy(HWND window, int dx, int dy) {
     const RECT r = ScreenRect(window);
     const POINT from{r.left + 80, r.top + GetSystemMetrics(SM_CYFRAME) + 8};
@@ -323,13 +324,20 @@ void DragBy(HWND window, int dx, int dy) {
         event.mi.dy = y * 65535 / (height - 1);
         event.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         SendInput(1, &event, sizeof event);
-        Sleep(50); // the move loop takes each step in turn
     };
-    // One step only: every position change of the drag must reach the dialog.
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const auto moving = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+    };
     input(from.x, from.y, 0);
     input(from.x, from.y, MOUSEEVENTF_LEFTDOWN);
+    WaitUntil(moving, 3000ms);
     input(from.x + dx, from.y + dy, 0);
+    WaitUntil([&] { return ScreenRect(window).left != r.left; }, 3000ms);
     input(from.x + dx, from.y + dy, MOUSEEVENTF_LEFTUP);
+    WaitUntil([&] { return !moving(); }, 3000ms);
 }
 
 TEST(OpenDialogPlacement, CentredOverTheMainWindowAndInsideTheWorkArea) {
