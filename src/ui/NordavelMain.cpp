@@ -43,7 +43,7 @@ constexpr DWORD kCheckBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr int kGroupX = 8;
 constexpr int kGroupY = 185;
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const wchar_t* className;
     const wchar_t* text;
@@ -56,7 +56,7 @@ struct ControlSpec {
 // In the order that gives the Tab key its way: Browse, Execute, Exit, then the check boxes from
 // left to right. The text box takes no Tab stop. The group frame comes last, below the check
 // boxes it encloses, so that it never paints over them.
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {IDC_LABEL1, L"STATIC", L"Filename", kChild | SS_LEFT, 0, 160, 8, 48, 12, nullptr},
     {IDC_LABEL2, L"STATIC", L"Report", kChild | SS_CENTER | SS_NOTIFY, 0, 392, 193, 70, 14,
      L"Open/Close report form"},
@@ -151,14 +151,14 @@ void TFormMain::CreateControls(HINSTANCE instance) {
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, instance, nullptr);
 
-    for (const ControlSpec& spec : kControls) {
-        const HWND control = CreateWindowExW(spec.exStyle, spec.className, spec.text, spec.style,
-                                             spec.x, spec.y, spec.width, spec.height, Handle(),
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+    for (const ControlLayout& layout : kControls) {
+        const HWND control = CreateWindowExW(layout.exStyle, layout.className, layout.text, layout.style,
+                                             layout.x, layout.y, layout.width, layout.height, Handle(),
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
                                              instance, nullptr);
         if (!control) throw std::runtime_error("Cannot create the main window's controls");
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        if (spec.hint) AddHint(control, spec.hint);
+        if (layout.hint) AddHint(control, layout.hint);
     }
     memo_ = Control(Handle(), IDC_MEMO1);
     // Lists of thousands of names must neither be cut nor refused.
@@ -373,8 +373,8 @@ void TFormMain::ApplyFont(std::uint8_t charset, const std::string& name, std::in
 
 void TFormMain::SetAllFonts(HFONT font) {
     font_ = UniqueFont(font);
-    for (const ControlSpec& spec : kControls)
-        SendMessageW(Control(Handle(), spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    for (const ControlLayout& layout : kControls)
+        SendMessageW(Control(Handle(), layout.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void TFormMain::SetOptions(const TCsvOptions& options) {
