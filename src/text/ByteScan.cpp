@@ -18,7 +18,26 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 constexpr char kCtrlZ = 26;
 
+template <typename Word>
+Word LoadWord(const char* p) noexcept {
+    Word word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Compares whole words, the last one overlapping the one before: the texts compared are tags,
+// a few bytes to a dozen or so.
 bool SameBytes(const char* a, const char* b, std::size_t size) noexcept {
+    using Word = std::uint64_t;
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 < size; i += 8)
+            if (LoadWord<Word>(a + i) != LoadWord<Word>(b + i)) return false;
+        return LoadWord<Word>(a + size - 8) == LoadWord<Word>(b + size - 8);
+    }
+    if (size >= 4) {
+        return (LoadWord<std::uint32_t>(a) ^ LoadWord<std::uint32_t>(b)) == 0 &&
+               LoadWord<std::uint32_t>(a + size - 4) == LoadWord<std::uint32_t>(b + size - 4);
+    }
     for (std::size_t i = 0; i < size; ++i)
         if (a[i] != b[i]) return false;
     return true;
@@ -35,34 +54,72 @@ unsigned Mask(__m128i v) noexcept {
 
 } // namespace
 
+std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept {
+#ifdef NORDAVEL_HAVE_SSE2
+    if (size >= 16) {
+        const __m128i wanted = _mm_set1_epi8(c);
+        for (std::size_t i = 0;; i += 16) {
+            // The last step overlaps the one before rather than reading past the end; the bytes
+            // tested twice were no match the first time either.
+            if (i + 16 > size) i = size - 16;
+            if (const unsigned mask = Mask(_mm_cmpeq_epi8(Load(bytes + i), wanted)); mask != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(mask));
+            if (i + 16 == size) return npos;
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < size; ++i)
+        if (bytes[i] == c) return i;
+    return npos;
+}
+
 std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexcept {
     const std::size_t k = needle.size();
     const std::size_t n = haystack.size();
-    if (k == 0) return 0;
-    if (n < k) return npos;
+    // One test for both an empty needle (found at once) and a needle longer than the text.
+    if (k - 1 >= n) return k == 0 ? 0 : npos;
     const char* text = haystack.data();
-    std::size_t i = 0;
+    const char* pattern = needle.data();
+    if (k == 1) return FindByte(text, n, pattern[0]);
+    // Where the needle may start.
+    const std::size_t starts = n - k + 1;
 #ifdef NORDAVEL_HAVE_SSE2
-    if (k >= 2) {
+    if (starts >= 16) {
         // Candidates have the needle's first byte at i and its last byte at i + k - 1.
-        const __m128i first = _mm_set1_epi8(needle[0]);
-        const __m128i last = _mm_set1_epi8(needle[k - 1]);
-        for (; i + 16 + k - 1 <= n; i += 16) {
+        const __m128i first = _mm_set1_epi8(pattern[0]);
+        const __m128i last = _mm_set1_epi8(pattern[k - 1]);
+        for (std::size_t i = 0;; i += 16) {
+            // The last step overlaps the one before rather than reading past the end; the
+            // starts tested twice were no match the first time either.
+            if (i + 16 > starts) i = starts - 16;
             unsigned mask = Mask(_mm_and_si128(_mm_cmpeq_epi8(Load(text + i), first),
                                                _mm_cmpeq_epi8(Load(text + i + k - 1), last)));
             while (mask != 0) {
                 const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(mask));
-                if (SameBytes(text + at + 1, needle.data() + 1, k - 2)) return at;
+                if (SameBytes(text + at, pattern, k)) return at;
                 mask &= mask - 1;
             }
+            if (i + 16 == starts) return npos;
         }
     }
 #endif
-    const std::size_t found = haystack.substr(i).find(needle);
-    return found == npos ? npos : i + found;
+    // Short texts, such as what is left of a line after a tag, are not worth a library call.
+    for (std::size_t at = 0; at < starts; ++at) {
+        if (text[at] == pattern[0] && text[at + k - 1] == pattern[k - 1] &&
+            SameBytes(text + at, pattern, k))
+            return at;
+    }
+    return npos;
 }
 
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept {
+#ifdef NORDAVEL_HAVE_SSE2
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; size >= 16; size -= 16) {
+        const unsigned mask = Mask(_mm_cmpeq_epi8(Load(bytes + size - 16), wanted));
+        if (mask != 0) return size - 16 + static_cast<std::size_t>(31 - std::countl_zero(mask));
+    }
+#endif
     while (size > 0) {
         if (bytes[--size] == c) return size;
     }
@@ -125,28 +182,68 @@ void LowerAsciiInPlace(char* first, char* last) noexcept {
         *first = LowerAscii(*first);
 }
 
-bool HoldsCommaOrQuote(std::string_view text) noexcept {
-    // Eight bytes at a time (the "has zero byte" test on the word xor'ed with each wanted byte);
-    // the last word may overlap the one before.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    const auto holds = [](std::uint64_t word, char c) {
-        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
-        return ((x - kOnes) & ~x & kHighs) != 0;
+namespace {
+
+// The "has zero byte" test on the word xor'ed with each wanted byte.
+template <typename Word>
+bool WordHoldsCommaOrQuote(Word word) noexcept {
+    constexpr Word kOnes = static_cast<Word>(0x0101010101010101ull);
+    constexpr Word kHighs = static_cast<Word>(0x8080808080808080ull);
+    const auto holds = [word](char c) {
+        const Word x = word ^ static_cast<Word>(kOnes * static_cast<unsigned char>(c));
+        return static_cast<Word>((x - kOnes) & ~x & kHighs);
     };
-    const std::size_t n = text.size();
-    if (n < 8) {
-        for (char c : text)
-            if (c == ',' || c == '"') return true;
-        return false;
+    return (holds(',') | holds('"')) != 0;
+}
+
+// Over words that cover the text, the last word overlapping the one before; copies them to `out`
+// as well when it is given.
+template <typename Word>
+bool WordsHoldCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
+    bool holds = false;
+    for (std::size_t i = 0;; i += sizeof(Word)) {
+        if (i + sizeof(Word) > size) i = size - sizeof(Word);
+        const Word word = LoadWord<Word>(text + i);
+        if (out) std::memcpy(out + i, &word, sizeof word);
+        holds |= WordHoldsCommaOrQuote(word);
+        if (i + sizeof(Word) == size) return holds;
     }
-    for (std::size_t i = 0;; i += 8) {
-        if (i + 8 > n) i = n - 8;
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (holds(word, ',') || holds(word, '"')) return true;
-        if (i + 8 == n) return false;
+}
+
+bool HoldsCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
+#ifdef NORDAVEL_HAVE_SSE2
+    if (size >= 16) {
+        const __m128i comma = _mm_set1_epi8(',');
+        const __m128i quote = _mm_set1_epi8('"');
+        __m128i found = _mm_setzero_si128();
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > size) i = size - 16;
+            const __m128i v = Load(text + i);
+            if (out) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+            found = _mm_or_si128(found,
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)));
+            if (i + 16 == size) return Mask(found) != 0;
+        }
     }
+#endif
+    if (size >= 8) return WordsHoldCommaOrQuote<std::uint64_t>(text, size, out);
+    if (size >= 4) return WordsHoldCommaOrQuote<std::uint32_t>(text, size, out);
+    bool holds = false;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (out) out[i] = text[i];
+        holds |= text[i] == ',' || text[i] == '"';
+    }
+    return holds;
+}
+
+} // namespace
+
+bool HoldsCommaOrQuote(std::string_view text) noexcept {
+    return HoldsCommaOrQuote(text.data(), text.size(), nullptr);
+}
+
+bool CopyHoldingCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
+    return HoldsCommaOrQuote(text, size, out);
 }
 
 } // namespace nordavel

@@ -48,8 +48,7 @@ std::string_view TextReader::NextLine() {
     const Buffer& buffer = buffers_[current_];
     const char* start = buffer.bytes.get() + begin_;
     const std::size_t available = end_ - begin_;
-    if (const void* lf = std::memchr(start, '\n', available)) {
-        std::size_t length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
+    if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos) {
         if (buffer.ready && !buffer.hasLoneCr) {
             const char* ready = buffer.Lines() + begin_;
             begin_ += length + 1;
@@ -103,14 +102,13 @@ TextReader::Found TextReader::FindInBuffer(std::string_view text) {
     const std::size_t lf = FindLastByte(rest, match, '\n');
     const std::size_t lineStart = lf == npos ? 0 : lf + 1;
     const std::size_t afterMatch = match + text.size();
-    const void* lineEnd = std::memchr(rest + afterMatch, '\n', size - afterMatch);
-    if (lineEnd == nullptr) {
+    const std::size_t lineEnd = FindByte(rest + afterMatch, size - afterMatch, '\n');
+    if (lineEnd == npos) {
         // The line goes on in the next buffer.
         begin_ += lineStart;
         return {{}, npos};
     }
-    std::size_t length =
-        static_cast<std::size_t>(static_cast<const char*>(lineEnd) - rest) - lineStart;
+    std::size_t length = afterMatch + lineEnd - lineStart;
     begin_ += lineStart + length + 1;
     if (length > 0 && rest[lineStart + length - 1] == '\r') --length;
     return {std::string_view(rest + lineStart, length), match - lineStart};
