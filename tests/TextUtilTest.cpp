@@ -139,5 +139,15 @@ TEST(ByteScan, CommasAndQuotesAtEveryPlace) {
     }
 }
 
+TEST(ByteScan, IsAsciiSeesAHighByteAnywhere) {
+    for (std::size_t n = 0; n <= 40; ++n) {
+        for (std::size_t at = 0; at <= n; ++at) {
+            std::string text(n, '\x7F');
+            if (at < n) text[at] = static_cast<char>(0x80 + at);
+            EXPECT_EQ(IsAscii(Exact(text).View()), at == n) << n << " " << at;
+        }
+    }
+}
+
 } // namespace
 } // namespace nordavel

@@ -25,6 +25,40 @@ Word LoadWord(const char* p) noexcept {
     return word;
 }
 
+// Word-at-a-time tests for texts too short for a vector step.
+template <typename Word>
+constexpr Word kOnes = static_cast<Word>(0x0101010101010101ull);
+template <typename Word>
+constexpr Word kHighs = static_cast<Word>(0x8080808080808080ull);
+
+template <typename Word>
+Word Spread(char c) noexcept {
+    return static_cast<Word>(kOnes<Word> * static_cast<unsigned char>(c));
+}
+
+// The high bit of every zero byte of `x` is set, and maybe of bytes above the lowest zero byte,
+// never below it: the lowest bit set marks the first zero byte exactly (the borrow that makes a
+// false mark only runs upwards).
+template <typename Word>
+Word ZeroBytes(Word x) noexcept {
+    return static_cast<Word>((x - kOnes<Word>)&~x & kHighs<Word>);
+}
+
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+// The first `c` in `size` bytes, sizeof(Word) <= size <= 2 * sizeof(Word), in two words that may
+// overlap.
+template <typename Word>
+std::size_t FindByteInTwoWords(const char* bytes, std::size_t size, char c) noexcept {
+    const Word spread = Spread<Word>(c);
+    if (const Word zeros = ZeroBytes<Word>(LoadWord<Word>(bytes) ^ spread); zeros != 0)
+        return static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+    const std::size_t last = size - sizeof(Word);
+    if (const Word zeros = ZeroBytes<Word>(LoadWord<Word>(bytes + last) ^ spread); zeros != 0)
+        return last + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+    return npos;
+}
+
 // Compares whole words, the last one overlapping the one before: the texts compared are tags,
 // a few bytes to a dozen or so.
 bool SameBytes(const char* a, const char* b, std::size_t size) noexcept {
@@ -68,6 +102,11 @@ std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept {
         }
     }
 #endif
+    if constexpr (kLittleEndian) {
+        // What is left of a line after a tag, a coordinate: often 4 to 15 bytes.
+        if (size >= 8 && size <= 16) return FindByteInTwoWords<std::uint64_t>(bytes, size, c);
+        if (size >= 4 && size < 8) return FindByteInTwoWords<std::uint32_t>(bytes, size, c);
+    }
     for (std::size_t i = 0; i < size; ++i)
         if (bytes[i] == c) return i;
     return npos;
@@ -184,32 +223,26 @@ void LowerAsciiInPlace(char* first, char* last) noexcept {
 
 namespace {
 
-// The "has zero byte" test on the word xor'ed with each wanted byte.
 template <typename Word>
-bool WordHoldsCommaOrQuote(Word word) noexcept {
-    constexpr Word kOnes = static_cast<Word>(0x0101010101010101ull);
-    constexpr Word kHighs = static_cast<Word>(0x8080808080808080ull);
-    const auto holds = [word](char c) {
-        const Word x = word ^ static_cast<Word>(kOnes * static_cast<unsigned char>(c));
-        return static_cast<Word>((x - kOnes) & ~x & kHighs);
-    };
-    return (holds(',') | holds('"')) != 0;
+Word CommasOrQuotes(Word word) noexcept {
+    return ZeroBytes<Word>(word ^ Spread<Word>(',')) | ZeroBytes<Word>(word ^ Spread<Word>('"'));
 }
 
-// Over words that cover the text, the last word overlapping the one before; copies them to `out`
-// as well when it is given.
-template <typename Word>
+// Over words that cover the text, the last word overlapping the one before; with `copy` it
+// copies them to `out` as well.
+template <typename Word, bool copy>
 bool WordsHoldCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
-    bool holds = false;
+    Word found = 0;
     for (std::size_t i = 0;; i += sizeof(Word)) {
         if (i + sizeof(Word) > size) i = size - sizeof(Word);
         const Word word = LoadWord<Word>(text + i);
-        if (out) std::memcpy(out + i, &word, sizeof word);
-        holds |= WordHoldsCommaOrQuote(word);
-        if (i + sizeof(Word) == size) return holds;
+        if constexpr (copy) std::memcpy(out + i, &word, sizeof word);
+        found |= CommasOrQuotes(word);
+        if (i + sizeof(Word) == size) return found != 0;
     }
 }
 
+template <bool copy>
 bool HoldsCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
 #ifdef NORDAVEL_HAVE_SSE2
     if (size >= 16) {
@@ -219,18 +252,18 @@ bool HoldsCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
         for (std::size_t i = 0;; i += 16) {
             if (i + 16 > size) i = size - 16;
             const __m128i v = Load(text + i);
-            if (out) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+            if constexpr (copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
             found = _mm_or_si128(found,
                                  _mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)));
             if (i + 16 == size) return Mask(found) != 0;
         }
     }
 #endif
-    if (size >= 8) return WordsHoldCommaOrQuote<std::uint64_t>(text, size, out);
-    if (size >= 4) return WordsHoldCommaOrQuote<std::uint32_t>(text, size, out);
+    if (size >= 8) return WordsHoldCommaOrQuote<std::uint64_t, copy>(text, size, out);
+    if (size >= 4) return WordsHoldCommaOrQuote<std::uint32_t, copy>(text, size, out);
     bool holds = false;
     for (std::size_t i = 0; i < size; ++i) {
-        if (out) out[i] = text[i];
+        if constexpr (copy) out[i] = text[i];
         holds |= text[i] == ',' || text[i] == '"';
     }
     return holds;
@@ -239,11 +272,39 @@ bool HoldsCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
 } // namespace
 
 bool HoldsCommaOrQuote(std::string_view text) noexcept {
-    return HoldsCommaOrQuote(text.data(), text.size(), nullptr);
+    return HoldsCommaOrQuote<false>(text.data(), text.size(), nullptr);
 }
 
 bool CopyHoldingCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
-    return HoldsCommaOrQuote(text, size, out);
+    return HoldsCommaOrQuote<true>(text, size, out);
+}
+
+bool IsAscii(std::string_view text) noexcept {
+    const char* bytes = text.data();
+    const std::size_t n = text.size();
+    if (n < 8) {
+        unsigned char any = 0;
+        for (char c : text)
+            any |= static_cast<unsigned char>(c);
+        return any < 0x80;
+    }
+#ifdef NORDAVEL_HAVE_SSE2
+    if (n >= 16) {
+        __m128i any = _mm_setzero_si128();
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > n) i = n - 16;
+            any = _mm_or_si128(any, Load(bytes + i));
+            if (i + 16 == n) return Mask(any) == 0;
+        }
+    }
+#endif
+    using Word = std::uint64_t;
+    Word any = 0;
+    for (std::size_t i = 0;; i += sizeof(Word)) {
+        if (i + sizeof(Word) > n) i = n - sizeof(Word);
+        any |= LoadWord<Word>(bytes + i);
+        if (i + sizeof(Word) == n) return (any & kHighs<Word>) == 0;
+    }
 }
 
 } // namespace nordavel

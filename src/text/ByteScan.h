@@ -16,6 +16,9 @@ std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexce
 // The offset of the last `c` in the first `size` bytes, or npos.
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept;
 
+// True when no byte is 0x80 or above.
+bool IsAscii(std::string_view text) noexcept;
+
 // What a read buffer holds, learnt in one pass.
 struct BufferFacts {
     std::size_t size; // bytes before the first Ctrl-Z (all of them without one)
