@@ -149,5 +149,46 @@ TEST(ByteScan, IsAsciiSeesAHighByteAnywhere) {
     }
 }
 
+TEST(ByteScan, ScanBufferAgreesWithAPlainLoop) {
+    std::mt19937 random(11);
+    // Every byte value, and texts rich in capitals, CR, LF and Ctrl-Z, of sizes around the
+    // vector steps.
+    std::string everyByte;
+    for (int c = 1; c < 256; ++c)
+        if (c != 26) everyByte += static_cast<char>(c);
+    const std::string tricky = "AZ@[`{az\r\n\r\x80\xC1\xDA\x1A";
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t size = round < 300 ? static_cast<std::size_t>(round) : random() % 2000;
+        std::string bytes;
+        const std::string& from = round % 2 ? everyByte : tricky;
+        for (std::size_t i = 0; i < size; ++i) {
+            char c = from[random() % from.size()];
+            if (c == 26 && random() % 8 != 0) c = 'A';
+            bytes += c;
+        }
+        std::size_t end = bytes.find('\x1A');
+        if (end == std::string::npos) end = size;
+        bool ascii = true;
+        bool loneCr = false;
+        std::string lower;
+        for (std::size_t i = 0; i < end; ++i) {
+            ascii = ascii && static_cast<unsigned char>(bytes[i]) < 0x80;
+            loneCr = loneCr || (bytes[i] == '\r' && i + 1 < end && bytes[i + 1] != '\n');
+            lower += LowerAscii(bytes[i]);
+        }
+        const Exact exact(bytes);
+        std::string lowered(size + 1, '?');
+        const BufferFacts facts = ScanBuffer(exact.View().data(), size, lowered.data());
+        EXPECT_EQ(facts.size, end) << round;
+        EXPECT_EQ(facts.ascii, ascii) << round;
+        EXPECT_EQ(facts.loneCr, loneCr) << round;
+        EXPECT_EQ(lowered.substr(0, end), lower) << round;
+        EXPECT_EQ(ScanBuffer(exact.View().data(), size).loneCr, loneCr) << round;
+        std::string inPlace = bytes.substr(0, end);
+        LowerAsciiInPlace(inPlace.data(), inPlace.data() + inPlace.size());
+        EXPECT_EQ(inPlace, lower) << round;
+    }
+}
+
 } // namespace
 } // namespace nordavel
