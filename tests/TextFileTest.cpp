@@ -1,6 +1,9 @@
 // The text-file layer: how bytes become lines and lines become bytes.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "TestSupport.h"
 #include "platform/IoError.h"
 #include "text/TextFile.h"
@@ -10,6 +13,8 @@ namespace {
 
 using test::MemorySink;
 using test::MemorySource;
+
+constexpr auto npos = std::string_view::npos;
 
 CodePage Cp(const char* name) {
     auto codePage = CodePage::FromName(name);
@@ -82,6 +87,68 @@ TEST(TextReader, LongLinesAcrossManyReads) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], megabyte);
     EXPECT_EQ(lines[2], "b");
+}
+
+// NextLineContaining against NextLine and a plain search, over logs whose lines cross the 128 KiB
+// read buffers in every way: a line, its CR LF, the text searched for.
+TEST(TextReader, NextLineContainingIsNextLineWithASearch) {
+    std::mt19937 random(3);
+    const std::string pieces[] = {"<tag>",
+                                  "<TAG>",
+                                  "<ta",
+                                  "g>",
+                                  "x",
+                                  "\r\n",
+                                  "\n",
+                                  "\r",
+                                  "\xE9",
+                                  "      ",
+                                  std::string(3000, 'y'),
+                                  "\r\n<tag>\r\n"};
+    for (int round = 0; round < 24; ++round) {
+        std::string bytes;
+        const std::size_t size = 120 * 1024 + random() % (300 * 1024);
+        const bool plain = round % 3 != 0; // without CR alone or a high byte, read in place
+        while (bytes.size() < size) {
+            const std::string& piece = pieces[random() % std::size(pieces)];
+            if (plain && (piece == "\r" || piece == "\xE9")) continue;
+            bytes += piece;
+        }
+        // A match, and a CR LF, straddling the first buffer end now and then.
+        if (round % 4 == 1) bytes.replace(128 * 1024 - 3, 5, "<tag>");
+        if (round % 4 == 2) bytes.replace(128 * 1024 - 1, 2, "\r\n");
+        const std::size_t chunk = round % 2 ? 1 << 20 : 4093;
+
+        const auto lower = TextReader::LetterCase::Lower;
+        MemorySource allSource(bytes, chunk);
+        TextReader all(allSource, Cp("1252"), lower);
+        std::vector<std::string> lines;
+        while (!all.AtEnd())
+            lines.emplace_back(all.NextLine());
+
+        MemorySource source(bytes, chunk);
+        TextReader reader(source, Cp("1252"), lower);
+        std::size_t next = 0; // the line NextLine would hand out
+        while (next < lines.size()) {
+            if (random() % 4 == 0) {
+                EXPECT_EQ(reader.NextLine(), lines[next]) << round << " " << next;
+                ++next;
+                continue;
+            }
+            std::size_t expected = next;
+            while (expected + 1 < lines.size() && lines[expected].find("<tag>") == npos)
+                ++expected;
+            std::string_view line;
+            const std::size_t offset = reader.NextLineContaining("<tag>", line);
+            ASSERT_EQ(line, lines[expected]) << round << " " << next;
+            EXPECT_EQ(offset, lines[expected].find("<tag>"));
+            next = expected + 1;
+        }
+        EXPECT_TRUE(reader.AtEnd());
+        std::string_view line = "left alone?";
+        EXPECT_EQ(reader.NextLineContaining("<tag>", line), npos) << "at the end";
+        EXPECT_EQ(line, "");
+    }
 }
 
 TEST(TextReader, ReadFailurePassesOnAsIoError) {

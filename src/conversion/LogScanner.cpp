@@ -84,15 +84,14 @@ std::size_t TLogScanner::SearchLines(std::string_view text) {
         const std::size_t found = FindBytes(pending_, text);
         if (found != npos || log_.AtEnd()) return found;
     }
-    const TextReader::Found next = log_.NextLineContaining(text);
-    pending_ = next.line;
-    return next.offset;
+    return log_.NextLineContaining(text, pending_);
 }
 
 bool TLogScanner::SkipPastTagOrThrow(std::string_view tag) {
     const std::size_t found = SearchLines(tag);
     if (found == npos) return false;
-    pending_ = Trim(pending_.substr(found + tag.size()));
+    pending_.remove_prefix(found + tag.size());
+    pending_ = Trim(pending_);
     while (pending_.empty() && !log_.AtEnd()) {
         ReplaceWithNextLine();
         pending_ = Trim(pending_);
@@ -100,8 +99,8 @@ bool TLogScanner::SkipPastTagOrThrow(std::string_view tag) {
     return !pending_.empty();
 }
 
-std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
-    std::size_t found = FindBytes(pending_, marker);
+std::size_t TLogScanner::JoinLinesUntil(std::string_view marker) {
+    std::size_t found = npos;
     while (found == npos && !log_.AtEnd()) {
         // Only the joint and the new line can hold a marker not seen before.
         const std::size_t from =
@@ -110,13 +109,21 @@ std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
         found = FindBytes(pending_.substr(from), marker);
         if (found != npos) found += from;
     }
-    if (found == npos) return {};
-    const std::string_view result = pending_.substr(0, found);
+    return found;
+}
+
+std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
+    std::size_t found = FindBytes(pending_, marker);
+    if (found == npos) {
+        found = JoinLinesUntil(marker);
+        if (found == npos) return {};
+    }
+    const char* text = pending_.data();
+    const std::size_t size = pending_.size();
     std::size_t consumed = found + marker.size();
-    if (consumed < pending_.size())
-        consumed = std::min(consumed + CharacterLength(pending_[consumed]), pending_.size());
-    pending_.remove_prefix(consumed);
-    return result;
+    if (consumed < size) consumed = std::min(consumed + CharacterLength(text[consumed]), size);
+    pending_ = std::string_view(text + consumed, size - consumed);
+    return std::string_view(text, found);
 }
 
 std::string_view TLogScanner::ElementTextOrThrow(std::string_view tag) {

@@ -73,20 +73,22 @@ std::string_view TextReader::NextLine() {
     return Decode(longLine_);
 }
 
-TextReader::Found TextReader::NextLineContaining(std::string_view text) {
+std::size_t TextReader::NextLineContaining(std::string_view text, std::string_view& line) {
+    // The line goes straight to the caller's view: a found line handed back in a struct costs a
+    // copy through memory that the processor cannot forward.
     for (;;) {
-        if (const Found inBuffer = FindInBuffer(text); inBuffer.offset != std::string_view::npos)
-            return inBuffer;
-        const std::string_view line = NextLine();
-        const std::size_t offset = line.find(text);
-        if (offset != std::string_view::npos || AtEnd()) return {line, offset};
+        if (const std::size_t offset = FindInBuffer(text, line); offset != std::string_view::npos)
+            return offset;
+        line = NextLine();
+        const std::size_t offset = FindBytes(line, text);
+        if (offset != std::string_view::npos || AtEnd()) return offset;
     }
 }
 
-TextReader::Found TextReader::FindInBuffer(std::string_view text) {
+std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& line) {
     constexpr auto npos = std::string_view::npos;
     const Buffer& buffer = buffers_[current_];
-    if (begin_ == end_ || !buffer.ready || buffer.hasLoneCr) return {{}, npos};
+    if (begin_ == end_ || !buffer.ready || buffer.hasLoneCr) return npos;
     const char* rest = buffer.Lines() + begin_;
     const std::size_t size = end_ - begin_;
     const std::size_t match = FindBytes(std::string_view(rest, size), text);
@@ -94,10 +96,10 @@ TextReader::Found TextReader::FindInBuffer(std::string_view text) {
         // Passes over all but the buffer's last whole line, which is kept back so that the line
         // handed out is never taken from beyond the end of the log.
         const std::size_t lastLf = FindLastByte(rest, size, '\n');
-        if (lastLf == npos) return {{}, npos};
+        if (lastLf == npos) return npos;
         const std::size_t lf = FindLastByte(rest, lastLf, '\n');
         if (lf != npos) begin_ += lf + 1;
-        return {{}, npos};
+        return npos;
     }
     const std::size_t lf = FindLastByte(rest, match, '\n');
     const std::size_t lineStart = lf == npos ? 0 : lf + 1;
@@ -106,12 +108,13 @@ TextReader::Found TextReader::FindInBuffer(std::string_view text) {
     if (lineEnd == npos) {
         // The line goes on in the next buffer.
         begin_ += lineStart;
-        return {{}, npos};
+        return npos;
     }
     std::size_t length = afterMatch + lineEnd - lineStart;
     begin_ += lineStart + length + 1;
     if (length > 0 && rest[lineStart + length - 1] == '\r') --length;
-    return {std::string_view(rest + lineStart, length), match - lineStart};
+    line = std::string_view(rest + lineStart, length);
+    return match - lineStart;
 }
 
 std::string_view TextReader::Decode(std::string_view raw) {

@@ -31,15 +31,12 @@ public:
     // The next line without its line end; empty text at the end.
     std::string_view NextLine();
 
-    // Reads lines, at least one, until a line holds `text` (which holds no line end): returns
-    // that line and where in it the text stands. When the end comes first: the last line read
-    // and npos. The same as calling NextLine in a loop, only faster: lines that cannot hold the
-    // text are passed over inside the read buffer without being handed out.
-    struct Found {
-        std::string_view line;
-        std::size_t offset;
-    };
-    Found NextLineContaining(std::string_view text);
+    // Reads lines, at least one, until a line holds `text` (which holds no line end): `line`
+    // receives that line, and the result is where in it the text stands. When the end comes
+    // first: the last line read and npos. The same as calling NextLine in a loop, only faster:
+    // lines that cannot hold the text are passed over inside the read buffer without being
+    // handed out.
+    std::size_t NextLineContaining(std::string_view text, std::string_view& line);
 
 private:
     struct Buffer {
@@ -55,8 +52,8 @@ private:
 
     bool Fill();
     // For NextLineContaining: the line holding `text` when it lies whole in the buffer;
-    // otherwise passes over the lines that cannot matter and returns npos as offset.
-    Found FindInBuffer(std::string_view text);
+    // otherwise passes over the lines that cannot matter and returns npos, leaving `line` alone.
+    std::size_t FindInBuffer(std::string_view text, std::string_view& line);
     std::string_view Decode(std::string_view raw);
 
     ByteSource& source_;
