@@ -142,7 +142,7 @@ std::string_view TLogScanner::DescriptionTextOrThrow(std::string_view tag) {
     pending_ = description;
     if (!SkipPastTagOrThrow("<br>")) return {};
     std::string_view bracketed = Trim(ReadUntilView(")"));
-    if (const std::size_t open = bracketed.find('('); open != npos)
+    if (const std::size_t open = FindByte(bracketed.data(), bracketed.size(), '('); open != npos)
         bracketed.remove_prefix(open + 1);
     return Trim(bracketed);
 }

@@ -99,14 +99,18 @@ std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept {
 #ifdef NORDAVEL_HAVE_SSE2
     if (size >= 16) {
         const __m128i wanted = _mm_set1_epi8(c);
-        for (std::size_t i = 0;; i += 16) {
-            // The last step overlaps the one before rather than reading past the end; the bytes
-            // tested twice were no match the first time either.
-            if (i + 16 > size) i = size - 16;
-            if (const unsigned mask = Mask(_mm_cmpeq_epi8(Load(bytes + i), wanted)); mask != 0)
+        const auto step = [&](std::size_t at) {
+            return Mask(_mm_cmpeq_epi8(Load(bytes + at), wanted));
+        };
+        // The last step overlaps the one before rather than reading past the end; the bytes
+        // tested twice were no match the first time either.
+        const std::size_t last = size - 16;
+        for (std::size_t i = 0; i < last; i += 16)
+            if (const unsigned mask = step(i); mask != 0)
                 return i + static_cast<std::size_t>(std::countr_zero(mask));
-            if (i + 16 == size) return npos;
-        }
+        if (const unsigned mask = step(last); mask != 0)
+            return last + static_cast<std::size_t>(std::countr_zero(mask));
+        return npos;
     }
 #endif
     if constexpr (kLittleEndian) {
@@ -230,14 +234,16 @@ Word CommasOrQuotes(Word word) noexcept {
 // copies them to `out` as well.
 template <typename Word, bool copy>
 bool WordsHoldCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
-    Word found = 0;
-    for (std::size_t i = 0;; i += sizeof(Word)) {
-        if (i + sizeof(Word) > size) i = size - sizeof(Word);
-        const Word word = LoadWord<Word>(text + i);
-        if constexpr (copy) std::memcpy(out + i, &word, sizeof word);
-        found |= CommasOrQuotes(word);
-        if (i + sizeof(Word) == size) return found != 0;
-    }
+    const auto take = [&](std::size_t at) {
+        const Word word = LoadWord<Word>(text + at);
+        if constexpr (copy) std::memcpy(out + at, &word, sizeof word);
+        return CommasOrQuotes(word);
+    };
+    const std::size_t last = size - sizeof(Word);
+    Word found = take(last);
+    for (std::size_t i = 0; i < last; i += sizeof(Word))
+        found |= take(i);
+    return found != 0;
 }
 
 template <bool copy>

@@ -34,8 +34,9 @@ bool TextReader::Fill() {
     // A buffer is filled only once the one before has been read up to its end, so its first
     // line begins with it; a line that began in the buffer before is taken from the raw bytes
     // and decoded as a whole.
-    buffer.ready = decoder_.AsciiIsIdentity() && facts.ascii;
-    buffer.hasLoneCr = facts.loneCr;
+    buffer.ready = nullptr;
+    if (decoder_.AsciiIsIdentity() && facts.ascii && !facts.loneCr)
+        buffer.ready = buffer.lowered ? buffer.lowered.get() : bytes;
     return end_ > 0;
 }
 
@@ -49,8 +50,8 @@ std::string_view TextReader::NextLine() {
     const char* start = buffer.bytes.get() + begin_;
     const std::size_t available = end_ - begin_;
     if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos) {
-        if (buffer.ready && !buffer.hasLoneCr) {
-            const char* ready = buffer.Lines() + begin_;
+        if (buffer.ready) {
+            const char* ready = buffer.ready + begin_;
             begin_ += length + 1;
             if (length > 0 && ready[length - 1] == '\r') --length;
             return std::string_view(ready, length);
@@ -88,8 +89,8 @@ std::size_t TextReader::NextLineContaining(std::string_view text, std::string_vi
 std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& line) {
     constexpr auto npos = std::string_view::npos;
     const Buffer& buffer = buffers_[current_];
-    if (begin_ == end_ || !buffer.ready || buffer.hasLoneCr) return npos;
-    const char* rest = buffer.Lines() + begin_;
+    if (begin_ == end_ || !buffer.ready) return npos;
+    const char* rest = buffer.ready + begin_;
     const std::size_t size = end_ - begin_;
     const std::size_t match = FindBytes(std::string_view(rest, size), text);
     if (match == npos) {

@@ -43,11 +43,10 @@ private:
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
         std::unique_ptr<char[]> lowered;
-        // Pure ASCII in an ASCII-compatible code page, so its lines need no decoding.
-        bool ready = false;
-        bool hasLoneCr = false;
-        // What ready lines are taken from: `lowered` or `bytes`.
-        const char* Lines() const noexcept { return lowered ? lowered.get() : bytes.get(); }
+        // Where lines are handed out from as they stand (`lowered` or `bytes`) when the buffer is
+        // pure ASCII in an ASCII-compatible code page, without a CR alone: its lines need no
+        // decoding. Null otherwise.
+        const char* ready = nullptr;
     };
 
     bool Fill();
