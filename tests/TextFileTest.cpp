@@ -199,6 +199,32 @@ TEST(CodePages, NamesAndTheSystemCodePage) {
     EXPECT_EQ(sink.Bytes(), "ascii\r\n");
 }
 
+TEST(TextWriter, LinesOfAnyLengthInAnyMix) {
+    // Short and long lines (beyond the buffer's size), ASCII and not, in an ASCII-compatible code
+    // page and in one that is not.
+    std::mt19937 random(5);
+    for (const char* codePage : {"1252", "932"}) {
+        MemorySink sink;
+        TextWriter writer(sink, Cp(codePage));
+        std::string expected;
+        for (int line = 0; line < 60; ++line) {
+            const std::size_t size = line % 10 == 9 ? 70000 + random() % 100000 : random() % 300;
+            const std::string half(size / 2, static_cast<char>('a' + line % 26));
+            std::string text = half + half;
+            std::string bytes = text;
+            if (line % 3 == 1) {
+                // Katakana A in UTF-8 and in cp932; cp1252 has no such character.
+                text = half + "\xE3\x82\xA2" + half;
+                bytes = half + (std::string(codePage) == "932" ? "\x83\x41" : "?") + half;
+            }
+            writer.WriteLine(text);
+            expected += bytes + "\r\n";
+        }
+        writer.Flush();
+        EXPECT_EQ(sink.Bytes(), expected) << codePage;
+    }
+}
+
 TEST(TextWriter, EveryLineEndsInCrLfAndFailuresPassOn) {
     MemorySink sink;
     TextWriter writer(sink, Cp("1252"));

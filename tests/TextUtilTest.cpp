@@ -139,12 +139,16 @@ TEST(ByteScan, CommasAndQuotesAtEveryPlace) {
     }
 }
 
-TEST(ByteScan, IsAsciiSeesAHighByteAnywhere) {
+TEST(ByteScan, AsciiTestsSeeAHighByteAnywhere) {
     for (std::size_t n = 0; n <= 40; ++n) {
         for (std::size_t at = 0; at <= n; ++at) {
             std::string text(n, '\x7F');
             if (at < n) text[at] = static_cast<char>(0x80 + at);
-            EXPECT_EQ(IsAscii(Exact(text).View()), at == n) << n << " " << at;
+            const Exact exact(text);
+            EXPECT_EQ(IsAscii(exact.View()), at == n) << n << " " << at;
+            std::string copy(n + 1, '?');
+            EXPECT_EQ(CopyHoldingOnlyAscii(exact.View().data(), n, copy.data()), at == n);
+            EXPECT_EQ(copy, text + "?") << "copied exactly, and nothing after";
         }
     }
 }

@@ -287,32 +287,57 @@ bool CopyHoldingCommaOrQuote(const char* text, std::size_t size, char* out) noex
     return HoldsCommaOrQuote<true>(text, size, out);
 }
 
-bool IsAscii(std::string_view text) noexcept {
-    const char* bytes = text.data();
-    const std::size_t n = text.size();
-    if (n < 8) {
+namespace {
+
+// With `copy`, copies the bytes to `out` in the same pass.
+template <bool copy>
+bool OnlyAscii(const char* text, std::size_t size, char* out) noexcept {
+    if (size < 8) {
         unsigned char any = 0;
-        for (char c : text)
-            any |= static_cast<unsigned char>(c);
+        for (std::size_t i = 0; i < size; ++i) {
+            if constexpr (copy) out[i] = text[i];
+            any |= static_cast<unsigned char>(text[i]);
+        }
         return any < 0x80;
     }
 #ifdef NORDAVEL_HAVE_SSE2
-    if (n >= 16) {
+    if (size >= 16) {
         __m128i any = _mm_setzero_si128();
-        for (std::size_t i = 0;; i += 16) {
-            if (i + 16 > n) i = n - 16;
-            any = _mm_or_si128(any, Load(bytes + i));
-            if (i + 16 == n) return Mask(any) == 0;
-        }
+        const auto take = [&](std::size_t at) {
+            const __m128i v = Load(text + at);
+            if constexpr (copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), v);
+            any = _mm_or_si128(any, v);
+        };
+        // The last step overlaps the one before rather than reading past the end.
+        const std::size_t last = size - 16;
+        for (std::size_t i = 0; i < last; i += 16)
+            take(i);
+        take(last);
+        return Mask(any) == 0;
     }
 #endif
     using Word = std::uint64_t;
     Word any = 0;
-    for (std::size_t i = 0;; i += sizeof(Word)) {
-        if (i + sizeof(Word) > n) i = n - sizeof(Word);
-        any |= LoadWord<Word>(bytes + i);
-        if (i + sizeof(Word) == n) return (any & kHighs<Word>) == 0;
-    }
+    const auto take = [&](std::size_t at) {
+        const Word word = LoadWord<Word>(text + at);
+        if constexpr (copy) std::memcpy(out + at, &word, sizeof word);
+        any |= word;
+    };
+    const std::size_t last = size - sizeof(Word);
+    for (std::size_t i = 0; i < last; i += sizeof(Word))
+        take(i);
+    take(last);
+    return (any & kHighs<Word>) == 0;
+}
+
+} // namespace
+
+bool IsAscii(std::string_view text) noexcept {
+    return OnlyAscii<false>(text.data(), text.size(), nullptr);
+}
+
+bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcept {
+    return OnlyAscii<true>(text, size, out);
 }
 
 } // namespace nordavel

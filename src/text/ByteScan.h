@@ -18,6 +18,8 @@ std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept;
 
 // True when no byte is 0x80 or above.
 bool IsAscii(std::string_view text) noexcept;
+// The same, copying the `size` bytes of `text` to `out` in the same pass.
+bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcept;
 
 // What a read buffer holds, learnt in one pass.
 struct BufferFacts {

@@ -1,5 +1,6 @@
 #include "text/TextFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text/ByteScan.h"
@@ -132,20 +133,45 @@ std::string_view TextReader::Decode(std::string_view raw) {
     return decoded_;
 }
 
-TextWriter::TextWriter(ByteSink& sink, const CodePage& codePage) : sink_(sink), encoder_(codePage) {
-    buffer_.reserve(kWriteBufferSize + 1024);
+TextWriter::TextWriter(ByteSink& sink, const CodePage& codePage)
+    : sink_(sink), encoder_(codePage), buffer_(new char[kWriteBufferSize + 1024]),
+      capacity_(kWriteBufferSize + 1024) {}
+
+char* TextWriter::Room(std::size_t size) {
+    if (capacity_ - used_ < size) {
+        // Only a line longer than the buffer gets here: the buffer grows to hold it.
+        const std::size_t capacity = std::max(used_ + size, 2 * capacity_);
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        if (used_ > 0) std::memcpy(grown.get(), buffer_.get(), used_);
+        buffer_ = std::move(grown);
+        capacity_ = capacity;
+    }
+    return buffer_.get() + used_;
 }
 
 void TextWriter::WriteLine(std::string_view text) {
-    encoder_.Append(text, buffer_);
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kWriteBufferSize) Flush();
+    // ASCII text in a code page that keeps ASCII as it is goes in as it stands, tested for ASCII
+    // while it is copied; anything else goes through the encoder.
+    char* out = Room(text.size() + 2);
+    if (encoder_.AsciiIsIdentity() && CopyHoldingOnlyAscii(text.data(), text.size(), out)) {
+        out += text.size();
+    } else {
+        encoded_.clear();
+        encoder_.Append(text, encoded_);
+        out = Room(encoded_.size() + 2);
+        if (!encoded_.empty()) std::memcpy(out, encoded_.data(), encoded_.size());
+        out += encoded_.size();
+    }
+    out[0] = '\r';
+    out[1] = '\n';
+    used_ = static_cast<std::size_t>(out + 2 - buffer_.get());
+    if (used_ >= kWriteBufferSize) Flush();
 }
 
 void TextWriter::Flush() {
-    if (buffer_.empty()) return;
-    sink_.Write(buffer_.data(), buffer_.size());
-    buffer_.clear();
+    if (used_ == 0) return;
+    sink_.Write(buffer_.get(), used_);
+    used_ = 0;
 }
 
 } // namespace nordavel

@@ -78,9 +78,15 @@ public:
     void Flush();
 
 private:
+    // Room for `size` more bytes after the buffered ones.
+    char* Room(std::size_t size);
+
     ByteSink& sink_;
     TextEncoder encoder_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+    std::string encoded_; // a line that the code page does not take as it is
 };
 
 // The log file of one conversion: an InputFile read through a TextReader.
