@@ -64,11 +64,11 @@ std::string BuiltText(std::size_t worstCase, Build build) {
 // Splits off the text before the first comma, trimmed; `rest` keeps what follows the comma, or
 // all of itself when it has no comma.
 std::string_view TakeBeforeComma(std::string_view& rest) noexcept {
-    const std::size_t comma = FindByte(rest.data(), rest.size(), ',');
+    const char* text = rest.data();
+    const std::size_t comma = FindByte(text, rest.size(), ',');
     if (comma == std::string_view::npos) return {};
-    const std::string_view before = rest.substr(0, comma);
-    rest.remove_prefix(comma + 1);
-    return Trim(before);
+    rest = std::string_view(text + comma + 1, rest.size() - comma - 1);
+    return Trim(std::string_view(text, comma));
 }
 
 void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::string_view value,
@@ -117,14 +117,13 @@ std::size_t BuildRecord(char* room, const TCsvOptions& options, std::string_view
     }
     if (options.RCR) line.Put("T,");
     const std::size_t blank = FindByte(dateTimeText.data(), dateTimeText.size(), ' ');
-    const std::string_view date =
-        blank == std::string_view::npos ? std::string_view() : dateTimeText.substr(0, blank);
-    const std::string_view time =
-        blank == std::string_view::npos ? dateTimeText : dateTimeText.substr(blank + 1);
+    const bool hasBlank = blank != std::string_view::npos;
+    const std::string_view date(dateTimeText.data(), hasBlank ? blank : 0);
+    const std::string_view time = hasBlank ? dateTimeText.substr(blank + 1) : dateTimeText;
     if (options.DateTime) {
         // The one column is the date part, a blank and the time part: the whole text when it
         // has a blank.
-        if (blank == std::string_view::npos) {
+        if (!hasBlank) {
             line.Field(" " + std::string(time));
         } else {
             line.Field(dateTimeText);
