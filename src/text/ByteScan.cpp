@@ -102,7 +102,7 @@ __m128i LowerCapitals(__m128i v) noexcept {
 std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept {
 #ifdef NORDAVEL_HAVE_SSE2
     if (size >= 16) {
-        const __m128i wanted = Broadcast(c);
+        const __m128i wanted = _mm_set1_epi8(c);
         const auto step = [&](std::size_t at) {
             return Mask(_mm_cmpeq_epi8(Load(bytes + at), wanted));
         };
@@ -142,18 +142,18 @@ std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexce
         // Candidates have the needle's first byte at i and its last byte at i + k - 1.
         const __m128i first = Broadcast(pattern[0]);
         const __m128i last = Broadcast(pattern[k - 1]);
-        const char* const lastStep = text + (starts - 16);
-        for (const char* step = text;; step += 16) {
+        for (std::size_t i = 0;; i += 16) {
             // The last step overlaps the one before rather than reading past the end; the
             // starts tested twice were no match the first time either.
-            if (step > lastStep) step = lastStep;
-            unsigned mask = Mask(_mm_and_si128(_mm_cmpeq_epi8(Load(step), first),
-                                               _mm_cmpeq_epi8(Load(step + k - 1), last)));
-            for (; mask != 0; mask &= mask - 1) {
-                const char* at = step + std::countr_zero(mask);
-                if (SameBytes(at, pattern, k)) return static_cast<std::size_t>(at - text);
+            if (i + 16 > starts) i = starts - 16;
+            unsigned mask = Mask(_mm_and_si128(_mm_cmpeq_epi8(Load(text + i), first),
+                                               _mm_cmpeq_epi8(Load(text + i + k - 1), last)));
+            while (mask != 0) {
+                const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(mask));
+                if (SameBytes(text + at, pattern, k)) return at;
+                mask &= mask - 1;
             }
-            if (step == lastStep) return npos;
+            if (i + 16 == starts) return npos;
         }
     }
 #endif
@@ -168,7 +168,7 @@ std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexce
 
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept {
 #ifdef NORDAVEL_HAVE_SSE2
-    const __m128i wanted = Broadcast(c);
+    const __m128i wanted = _mm_set1_epi8(c);
     for (; size >= 16; size -= 16) {
         const unsigned mask = Mask(_mm_cmpeq_epi8(Load(bytes + size - 16), wanted));
         if (mask != 0) return size - 16 + static_cast<std::size_t>(31 - std::countl_zero(mask));
