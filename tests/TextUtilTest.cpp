@@ -94,6 +94,15 @@ TEST(ByteScan, FindBytesAgreesWithThePlainSearch) {
             }
         }
     }
+    // A text that opens with the needle, and near misses of that.
+    for (const char* opening : {"<coordinates>1,2", "<coordinates>", "<coordinate>", "<coordinates",
+                                "", "x<coordinates>"}) {
+        const Exact exact(opening);
+        EXPECT_EQ(StartsWith(exact.View(), "<coordinates>"),
+                  std::string_view(opening).substr(0, 13) == "<coordinates>")
+            << opening;
+    }
+    EXPECT_TRUE(StartsWith("abc", ""));
     // The tags the scanner looks for, found only whole.
     EXPECT_EQ(FindBytes("\t\t</coordinates>\t\t<coordinates>1,2", "<coordinates>"), 18u);
     EXPECT_EQ(FindBytes(std::string(200, '<') + "<name>", "<name>"), 200u);

@@ -81,6 +81,8 @@ void TLogScanner::AppendNextLine() {
 
 std::size_t TLogScanner::SearchLines(std::string_view text) {
     if (!pending_.empty()) {
+        // A tag that stands alone on its line is mostly followed by one that opens the next.
+        if (StartsWith(pending_, text)) return 0;
         const std::size_t found = FindBytes(pending_, text);
         if (found != npos || log_.AtEnd()) return found;
     }

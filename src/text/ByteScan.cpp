@@ -99,6 +99,10 @@ __m128i LowerCapitals(__m128i v) noexcept {
 
 } // namespace
 
+bool StartsWith(std::string_view text, std::string_view prefix) noexcept {
+    return text.size() >= prefix.size() && SameBytes(text.data(), prefix.data(), prefix.size());
+}
+
 std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept {
 #ifdef NORDAVEL_HAVE_SSE2
     if (size >= 16) {

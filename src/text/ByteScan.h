@@ -10,6 +10,9 @@ namespace nordavel {
 // The offset of the first `c` in the first `size` bytes, or npos.
 std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept;
 
+// True when `text` begins with `prefix`.
+bool StartsWith(std::string_view text, std::string_view prefix) noexcept;
+
 // The offset of the first occurrence of `needle` in `haystack`, or npos.
 std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexcept;
 
