@@ -35,9 +35,10 @@ bool TextReader::Fill() {
     // A buffer is filled only once the one before has been read up to its end, so its first
     // line begins with it; a line that began in the buffer before is taken from the raw bytes
     // and decoded as a whole.
-    buffer.ready = nullptr;
+    bytes_ = bytes;
+    ready_ = nullptr;
     if (decoder_.AsciiIsIdentity() && facts.ascii && !facts.loneCr)
-        buffer.ready = buffer.lowered ? buffer.lowered.get() : bytes;
+        ready_ = buffer.lowered ? buffer.lowered.get() : bytes;
     return end_ > 0;
 }
 
@@ -47,12 +48,11 @@ bool TextReader::AtEnd() {
 
 std::string_view TextReader::NextLine() {
     if (begin_ == end_ && !Fill()) return {};
-    const Buffer& buffer = buffers_[current_];
-    const char* start = buffer.bytes.get() + begin_;
+    const char* start = bytes_ + begin_;
     const std::size_t available = end_ - begin_;
     if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos) {
-        if (buffer.ready) {
-            const char* ready = buffer.ready + begin_;
+        if (ready_) {
+            const char* ready = ready_ + begin_;
             begin_ += length + 1;
             if (length > 0 && ready[length - 1] == '\r') --length;
             return std::string_view(ready, length);
@@ -64,7 +64,7 @@ std::string_view TextReader::NextLine() {
     longLine_.assign(start, available);
     begin_ = end_;
     while (Fill()) {
-        const char* more = buffers_[current_].bytes.get();
+        const char* more = bytes_;
         const void* lf = std::memchr(more, '\n', end_);
         const std::size_t length =
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - more) : end_;
@@ -89,9 +89,8 @@ std::size_t TextReader::NextLineContaining(std::string_view text, std::string_vi
 
 std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& line) {
     constexpr auto npos = std::string_view::npos;
-    const Buffer& buffer = buffers_[current_];
-    if (begin_ == end_ || !buffer.ready) return npos;
-    const char* rest = buffer.ready + begin_;
+    if (begin_ == end_ || !ready_) return npos;
+    const char* rest = ready_ + begin_;
     const std::size_t size = end_ - begin_;
     const std::size_t match = FindBytes(std::string_view(rest, size), text);
     if (match == npos) {

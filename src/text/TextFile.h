@@ -43,10 +43,6 @@ private:
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
         std::unique_ptr<char[]> lowered;
-        // Where lines are handed out from as they stand (`lowered` or `bytes`) when the buffer is
-        // pure ASCII in an ASCII-compatible code page, without a CR alone: its lines need no
-        // decoding. Null otherwise.
-        const char* ready = nullptr;
     };
 
     bool Fill();
@@ -60,6 +56,12 @@ private:
     bool lower_;
     Buffer buffers_[2];
     int current_ = 1;
+    // The current buffer's bytes, and where its lines are handed out from as they stand
+    // (`lowered` or `bytes`) when it is pure ASCII in an ASCII-compatible code page without a CR
+    // alone, so that its lines need no decoding; null otherwise. Kept here rather than looked up
+    // through `current_` on every line.
+    const char* bytes_ = nullptr;
+    const char* ready_ = nullptr;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
