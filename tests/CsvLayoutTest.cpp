@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "TestSupport.h"
 #include "conversion/CsvLayout.h"
 
 namespace nordavel {
@@ -105,6 +106,25 @@ TEST(CsvLayout, FieldsWithCommasOrQuotesAreQuoted) {
     EXPECT_EQ(RecordLine(on, "1", kWhen, "1\"x,2,3"), "1,2023/07/06 12:34:56,2,N,\"1\"\"x\",E,3");
     EXPECT_EQ(CsvField("plain value"), "plain value");
     EXPECT_EQ(CsvField("\""), "\"\"\"\"");
+}
+
+TEST(CsvLayout, WrittenRecordsEqualTheirLinesAtAnyLength) {
+    // Records are built in room of a fixed size unless they may not fit: lengths on both sides
+    // of that, with and without quoting.
+    const TCsvOptions on{};
+    for (std::size_t size = 60; size <= 140; size += 5) {
+        for (const char* filler : {"9", "\"", ","}) {
+            std::string index;
+            while (index.size() < size)
+                index += filler;
+            const std::string coordinates = "1,2," + index;
+            test::MemorySink sink;
+            TextWriter csv(sink, *CodePage::FromName("1252"));
+            WriteRecord(csv, on, index, kWhen, coordinates);
+            csv.Flush();
+            EXPECT_EQ(sink.Bytes(), RecordLine(on, index, kWhen, coordinates) + "\r\n") << size;
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // The text-file layer: how bytes become lines and lines become bytes.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "TestSupport.h"
 #include "platform/IoError.h"
 #include "text/TextFile.h"
@@ -10,6 +13,8 @@ namespace {
 
 using test::MemorySink;
 using test::MemorySource;
+
+constexpr auto npos = std::string_view::npos;
 
 CodePage Cp(const char* name) {
     auto codePage = CodePage::FromName(name);
@@ -84,6 +89,68 @@ TEST(TextReader, LongLinesAcrossManyReads) {
     EXPECT_EQ(lines[2], "b");
 }
 
+// NextLineContaining against NextLine and a plain search, over logs whose lines cross the 128 KiB
+// read buffers in every way: a line, its CR LF, the text searched for.
+TEST(TextReader, NextLineContainingIsNextLineWithASearch) {
+    std::mt19937 random(3);
+    const std::string pieces[] = {"<tag>",
+                                  "<TAG>",
+                                  "<ta",
+                                  "g>",
+                                  "x",
+                                  "\r\n",
+                                  "\n",
+                                  "\r",
+                                  "\xE9",
+                                  "      ",
+                                  std::string(3000, 'y'),
+                                  "\r\n<tag>\r\n"};
+    for (int round = 0; round < 24; ++round) {
+        std::string bytes;
+        const std::size_t size = 120 * 1024 + random() % (300 * 1024);
+        const bool plain = round % 3 != 0; // without CR alone or a high byte, read in place
+        while (bytes.size() < size) {
+            const std::string& piece = pieces[random() % std::size(pieces)];
+            if (plain && (piece == "\r" || piece == "\xE9")) continue;
+            bytes += piece;
+        }
+        // A match, and a CR LF, straddling the first buffer end now and then.
+        if (round % 4 == 1) bytes.replace(128 * 1024 - 3, 5, "<tag>");
+        if (round % 4 == 2) bytes.replace(128 * 1024 - 1, 2, "\r\n");
+        const std::size_t chunk = round % 2 ? 1 << 20 : 4093;
+
+        const auto lower = TextReader::LetterCase::Lower;
+        MemorySource allSource(bytes, chunk);
+        TextReader all(allSource, Cp("1252"), lower);
+        std::vector<std::string> lines;
+        while (!all.AtEnd())
+            lines.emplace_back(all.NextLine());
+
+        MemorySource source(bytes, chunk);
+        TextReader reader(source, Cp("1252"), lower);
+        std::size_t next = 0; // the line NextLine would hand out
+        while (next < lines.size()) {
+            if (random() % 4 == 0) {
+                EXPECT_EQ(reader.NextLine(), lines[next]) << round << " " << next;
+                ++next;
+                continue;
+            }
+            std::size_t expected = next;
+            while (expected + 1 < lines.size() && lines[expected].find("<tag>") == npos)
+                ++expected;
+            std::string_view line;
+            const std::size_t offset = reader.NextLineContaining("<tag>", line);
+            ASSERT_EQ(line, lines[expected]) << round << " " << next;
+            EXPECT_EQ(offset, lines[expected].find("<tag>"));
+            next = expected + 1;
+        }
+        EXPECT_TRUE(reader.AtEnd());
+        std::string_view line = "left alone?";
+        EXPECT_EQ(reader.NextLineContaining("<tag>", line), npos) << "at the end";
+        EXPECT_EQ(line, "");
+    }
+}
+
 TEST(TextReader, ReadFailurePassesOnAsIoError) {
     MemorySource source("line one\r\nline two\r\n", 100, 10);
     TextReader reader(source, Cp("1252"));
@@ -130,6 +197,32 @@ TEST(CodePages, NamesAndTheSystemCodePage) {
     writer.WriteLine("ascii");
     writer.Flush();
     EXPECT_EQ(sink.Bytes(), "ascii\r\n");
+}
+
+TEST(TextWriter, LinesOfAnyLengthInAnyMix) {
+    // Short and long lines (beyond the buffer's size), ASCII and not, in an ASCII-compatible code
+    // page and in one that is not.
+    std::mt19937 random(5);
+    for (const char* codePage : {"1252", "932"}) {
+        MemorySink sink;
+        TextWriter writer(sink, Cp(codePage));
+        std::string expected;
+        for (int line = 0; line < 60; ++line) {
+            const std::size_t size = line % 10 == 9 ? 70000 + random() % 100000 : random() % 300;
+            const std::string half(size / 2, static_cast<char>('a' + line % 26));
+            std::string text = half + half;
+            std::string bytes = text;
+            if (line % 3 == 1) {
+                // Katakana A in UTF-8 and in cp932; cp1252 has no such character.
+                text = half + "\xE3\x82\xA2" + half;
+                bytes = half + (std::string(codePage) == "932" ? "\x83\x41" : "?") + half;
+            }
+            writer.WriteLine(text);
+            expected += bytes + "\r\n";
+        }
+        writer.Flush();
+        EXPECT_EQ(sink.Bytes(), expected) << codePage;
+    }
 }
 
 TEST(TextWriter, EveryLineEndsInCrLfAndFailuresPassOn) {

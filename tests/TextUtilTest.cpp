@@ -1,6 +1,12 @@
-// Case mapping, trimming and the splitting of paths into folder, file and extension.
+// Case mapping, trimming, the splitting of paths into folder, file and extension, and the byte
+// loops beneath them.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+#include <random>
+
+#include "text/ByteScan.h"
 #include "text/TextUtil.h"
 
 namespace nordavel {
@@ -44,6 +50,157 @@ TEST(TextUtil, CharacterCount) {
     EXPECT_EQ(CharacterCount(""), 0u);
     EXPECT_EQ(CharacterCount("abc"), 3u);
     EXPECT_EQ(CharacterCount("\xE3\x82\xA2\xC3\xA9z"), 3u);
+}
+
+// A copy of `text` in memory of exactly its size, so that the address sanitizer catches a read
+// past its end.
+class Exact {
+public:
+    explicit Exact(std::string_view text)
+        : bytes_(std::make_unique<char[]>(text.size())), size_(text.size()) {
+        if (size_ > 0) std::memcpy(bytes_.get(), text.data(), size_);
+    }
+    std::string_view View() const { return {bytes_.get(), size_}; }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
+
+constexpr auto npos = std::string_view::npos;
+
+TEST(ByteScan, FindBytesAgreesWithThePlainSearch) {
+    // Texts of tag characters are full of near misses: first and last byte right, middle wrong.
+    std::mt19937 random(7);
+    const std::string alphabet = "<>/na";
+    const auto text = [&](std::size_t size) {
+        std::string made;
+        for (std::size_t i = 0; i < size; ++i)
+            made += alphabet[random() % alphabet.size()];
+        return made;
+    };
+    for (std::size_t k = 0; k <= 20; ++k) {
+        for (std::size_t n = 0; n <= 70; ++n) {
+            for (int round = 0; round < 4; ++round) {
+                const std::string needle = text(k);
+                std::string haystack = text(n);
+                // Often plant the needle, at the very start and end too.
+                if (round > 0 && k <= n) haystack.replace(random() % (n - k + 1), k, needle);
+                if (round == 2 && k <= n) haystack.replace(n - k, k, needle);
+                const Exact exactText(haystack);
+                const Exact exactNeedle(needle);
+                EXPECT_EQ(FindBytes(exactText.View(), exactNeedle.View()), haystack.find(needle))
+                    << "'" << needle << "' in '" << haystack << "'";
+            }
+        }
+    }
+    // A text that opens with the needle, and near misses of that.
+    for (const char* opening : {"<coordinates>1,2", "<coordinates>", "<coordinate>", "<coordinates",
+                                "", "x<coordinates>"}) {
+        const Exact exact(opening);
+        EXPECT_EQ(StartsWith(exact.View(), "<coordinates>"),
+                  std::string_view(opening).substr(0, 13) == "<coordinates>")
+            << opening;
+    }
+    EXPECT_TRUE(StartsWith("abc", ""));
+    // The tags the scanner looks for, found only whole.
+    EXPECT_EQ(FindBytes("\t\t</coordinates>\t\t<coordinates>1,2", "<coordinates>"), 18u);
+    EXPECT_EQ(FindBytes(std::string(200, '<') + "<name>", "<name>"), 200u);
+    EXPECT_EQ(FindBytes(std::string(200, '<') + "<nam>", "<name>"), npos);
+    EXPECT_EQ(FindBytes("", ""), 0u);
+    EXPECT_EQ(FindBytes("", "<"), npos);
+}
+
+TEST(ByteScan, FindByteAndFindLastByteAtEveryPlace) {
+    for (std::size_t n = 0; n <= 70; ++n) {
+        for (std::size_t at = 0; at <= n; ++at) {
+            // `at == n` leaves the text without the byte.
+            std::string text(n, 'x');
+            if (at < n) text[at] = '\n';
+            if (at + 5 < n) text[at + 5] = '\n';
+            const Exact exact(text);
+            const char* bytes = exact.View().data();
+            EXPECT_EQ(FindByte(bytes, n, '\n'), text.find('\n')) << n << " " << at;
+            EXPECT_EQ(FindLastByte(bytes, n, '\n'), text.rfind('\n')) << n << " " << at;
+        }
+    }
+    EXPECT_EQ(FindByte("\xFF\x80", 2, '\x80'), 1u);
+}
+
+TEST(ByteScan, CommasAndQuotesAtEveryPlace) {
+    for (std::size_t n = 0; n <= 40; ++n) {
+        for (std::size_t at = 0; at <= n; ++at) {
+            for (char special : {',', '"'}) {
+                // `at == n` leaves the text without a comma or quote; the other bytes are near
+                // misses of them.
+                std::string text(n, '+');
+                for (std::size_t i = 0; i < n; i += 3)
+                    text[i] = '#';
+                if (at < n) text[at] = special;
+                const Exact exact(text);
+                const bool expected = at < n;
+                EXPECT_EQ(HoldsCommaOrQuote(exact.View()), expected) << n << " " << at;
+                std::string copy(n + 1, '?');
+                EXPECT_EQ(CopyHoldingCommaOrQuote(exact.View().data(), n, copy.data()), expected);
+                EXPECT_EQ(copy, text + "?") << "copied exactly, and nothing after";
+            }
+        }
+    }
+}
+
+TEST(ByteScan, AsciiTestsSeeAHighByteAnywhere) {
+    for (std::size_t n = 0; n <= 40; ++n) {
+        for (std::size_t at = 0; at <= n; ++at) {
+            std::string text(n, '\x7F');
+            if (at < n) text[at] = static_cast<char>(0x80 + at);
+            const Exact exact(text);
+            EXPECT_EQ(IsAscii(exact.View()), at == n) << n << " " << at;
+            std::string copy(n + 1, '?');
+            EXPECT_EQ(CopyHoldingOnlyAscii(exact.View().data(), n, copy.data()), at == n);
+            EXPECT_EQ(copy, text + "?") << "copied exactly, and nothing after";
+        }
+    }
+}
+
+TEST(ByteScan, ScanBufferAgreesWithAPlainLoop) {
+    std::mt19937 random(11);
+    // Every byte value, and texts rich in capitals, CR, LF and Ctrl-Z, of sizes around the
+    // vector steps.
+    std::string everyByte;
+    for (int c = 1; c < 256; ++c)
+        if (c != 26) everyByte += static_cast<char>(c);
+    const std::string tricky = "AZ@[`{az\r\n\r\x80\xC1\xDA\x1A";
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t size = round < 300 ? static_cast<std::size_t>(round) : random() % 2000;
+        std::string bytes;
+        const std::string& from = round % 2 ? everyByte : tricky;
+        for (std::size_t i = 0; i < size; ++i) {
+            char c = from[random() % from.size()];
+            if (c == 26 && random() % 8 != 0) c = 'A';
+            bytes += c;
+        }
+        std::size_t end = bytes.find('\x1A');
+        if (end == std::string::npos) end = size;
+        bool ascii = true;
+        bool loneCr = false;
+        std::string lower;
+        for (std::size_t i = 0; i < end; ++i) {
+            ascii = ascii && static_cast<unsigned char>(bytes[i]) < 0x80;
+            loneCr = loneCr || (bytes[i] == '\r' && i + 1 < end && bytes[i + 1] != '\n');
+            lower += LowerAscii(bytes[i]);
+        }
+        const Exact exact(bytes);
+        std::string lowered(size + 1, '?');
+        const BufferFacts facts = ScanBuffer(exact.View().data(), size, lowered.data());
+        EXPECT_EQ(facts.size, end) << round;
+        EXPECT_EQ(facts.ascii, ascii) << round;
+        EXPECT_EQ(facts.loneCr, loneCr) << round;
+        EXPECT_EQ(lowered.substr(0, end), lower) << round;
+        EXPECT_EQ(ScanBuffer(exact.View().data(), size).loneCr, loneCr) << round;
+        std::string inPlace = bytes.substr(0, end);
+        LowerAsciiInPlace(inPlace.data(), inPlace.data() + inPlace.size());
+        EXPECT_EQ(inPlace, lower) << round;
+    }
 }
 
 } // namespace

@@ -9,22 +9,16 @@ namespace nordavel {
 
 namespace {
 
-// Builds a line straight into a string sized for the worst case first (every character quoted,
-// doubled): a conversion writes hundreds of thousands of lines, and this keeps each to a few
-// plain copies.
+// Builds a line straight into room sized for the worst case (every character quoted, doubled):
+// a conversion writes hundreds of thousands of lines, and this keeps each field to one pass that
+// copies it and tests it for quoting at once.
 class LineBuilder {
 public:
-    // `mayNeedQuotes` false promises that no field holds a comma or a double quote, which spares
-    // the test field by field.
-    LineBuilder(std::string& line, std::size_t worstCase, bool mayNeedQuotes = true)
-        : line_(line), mayNeedQuotes_(mayNeedQuotes) {
-        const std::size_t start = line.size();
-        line.resize(start + worstCase);
-        out_ = line.data() + start;
-    }
-    ~LineBuilder() { line_.resize(static_cast<std::size_t>(out_ - line_.data())); }
+    explicit LineBuilder(char* room) noexcept : start_(room), out_(room) {}
     LineBuilder(const LineBuilder&) = delete;
     LineBuilder& operator=(const LineBuilder&) = delete;
+
+    std::size_t Size() const noexcept { return static_cast<std::size_t>(out_ - start_); }
 
     void Put(char c) noexcept { *out_++ = c; }
     void Put(std::string_view text) noexcept {
@@ -34,10 +28,11 @@ public:
     }
     // A field, quoted when it holds a comma or a double quote.
     void Field(std::string_view value) noexcept {
-        if (!mayNeedQuotes_ || !HoldsCommaOrQuote(value)) {
-            Put(value);
+        if (!CopyHoldingCommaOrQuote(value.data(), value.size(), out_)) {
+            out_ += value.size();
             return;
         }
+        // The plain copy is overwritten.
         Put('"');
         for (char c : value) {
             if (c == '"') Put('"');
@@ -51,28 +46,29 @@ public:
         return 2 * textSize + extra;
     }
 
-    // A field that may hold commas whatever the promise.
-    void FieldWithCommas(std::string_view value) noexcept {
-        const bool promise = mayNeedQuotes_;
-        mayNeedQuotes_ = true;
-        Field(value);
-        mayNeedQuotes_ = promise;
-    }
-
 private:
-    std::string& line_;
-    char* out_ = nullptr;
-    bool mayNeedQuotes_;
+    char* start_;
+    char* out_;
 };
+
+// A text made by `build` with a LineBuilder, given room for `worstCase` characters.
+template <typename Build>
+std::string BuiltText(std::size_t worstCase, Build build) {
+    std::string text(worstCase, '\0');
+    LineBuilder line(text.data());
+    build(line);
+    text.resize(line.Size());
+    return text;
+}
 
 // Splits off the text before the first comma, trimmed; `rest` keeps what follows the comma, or
 // all of itself when it has no comma.
 std::string_view TakeBeforeComma(std::string_view& rest) noexcept {
-    const std::size_t comma = rest.find(',');
+    const char* text = rest.data();
+    const std::size_t comma = FindByte(text, rest.size(), ',');
     if (comma == std::string_view::npos) return {};
-    const std::string_view before = rest.substr(0, comma);
-    rest.remove_prefix(comma + 1);
-    return Trim(before);
+    rest = std::string_view(text + comma + 1, rest.size() - comma - 1);
+    return Trim(std::string_view(text, comma));
 }
 
 void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::string_view value,
@@ -102,32 +98,32 @@ void AppendCoordinates(LineBuilder& line, const TCsvOptions& options,
     AppendHemisphereValue(line, options, longitude, "EW");
     line.Put(',');
     // Whatever follows the second comma is the height, further commas included.
-    line.FieldWithCommas(Trim(rest));
+    line.Field(Trim(rest));
 }
 
-void AppendRecord(std::string& text, const TCsvOptions& options, std::string_view indexText,
-                  std::string_view dateTimeText, std::string_view coordinatesText) {
-    // Longitude and latitude are cut at commas, so only a quote can make them need quoting.
-    const bool mayNeedQuotes = HoldsCommaOrQuote(indexText) || HoldsCommaOrQuote(dateTimeText) ||
-                               coordinatesText.find('"') != std::string_view::npos;
-    LineBuilder line(
-        text,
-        LineBuilder::WorstCase(indexText.size() + dateTimeText.size() + coordinatesText.size(), 64),
-        mayNeedQuotes);
+std::size_t RecordWorstCase(std::string_view indexText, std::string_view dateTimeText,
+                            std::string_view coordinatesText) noexcept {
+    return LineBuilder::WorstCase(indexText.size() + dateTimeText.size() + coordinatesText.size(),
+                                  64);
+}
+
+// Builds the record into `room`, which holds RecordWorstCase characters; returns its length.
+std::size_t BuildRecord(char* room, const TCsvOptions& options, std::string_view indexText,
+                        std::string_view dateTimeText, std::string_view coordinatesText) {
+    LineBuilder line(room);
     if (options.Index) {
         line.Field(indexText);
         line.Put(',');
     }
     if (options.RCR) line.Put("T,");
-    const std::size_t blank = dateTimeText.find(' ');
-    const std::string_view date =
-        blank == std::string_view::npos ? std::string_view() : dateTimeText.substr(0, blank);
-    const std::string_view time =
-        blank == std::string_view::npos ? dateTimeText : dateTimeText.substr(blank + 1);
+    const std::size_t blank = FindByte(dateTimeText.data(), dateTimeText.size(), ' ');
+    const bool hasBlank = blank != std::string_view::npos;
+    const std::string_view date(dateTimeText.data(), hasBlank ? blank : 0);
+    const std::string_view time = hasBlank ? dateTimeText.substr(blank + 1) : dateTimeText;
     if (options.DateTime) {
         // The one column is the date part, a blank and the time part: the whole text when it
         // has a blank.
-        if (blank == std::string_view::npos) {
+        if (!hasBlank) {
             line.Field(" " + std::string(time));
         } else {
             line.Field(dateTimeText);
@@ -140,14 +136,14 @@ void AppendRecord(std::string& text, const TCsvOptions& options, std::string_vie
     line.Put(',');
     if (options.VALID) line.Put("SPS,");
     AppendCoordinates(line, options, coordinatesText);
+    return line.Size();
 }
 
 } // namespace
 
 std::string CsvField(std::string_view value) {
-    std::string field;
-    LineBuilder(field, LineBuilder::WorstCase(value.size(), 2)).Field(value);
-    return field;
+    return BuiltText(LineBuilder::WorstCase(value.size(), 2),
+                     [&](LineBuilder& line) { line.Field(value); });
 }
 
 std::string HeaderLine(const TCsvOptions& options) {
@@ -166,36 +162,37 @@ std::string HeaderLine(const TCsvOptions& options) {
 
 std::string HemisphereValue(const TCsvOptions& options, std::string_view value,
                             std::string_view letterPair) {
-    std::string column;
-    {
-        LineBuilder line(column, LineBuilder::WorstCase(value.size(), 4));
+    return BuiltText(LineBuilder::WorstCase(value.size(), 4), [&](LineBuilder& line) {
         AppendHemisphereValue(line, options, value, letterPair);
-    }
-    return column;
+    });
 }
 
 std::string FormatCoordinates(const TCsvOptions& options, std::string_view coordinatesText) {
-    std::string columns;
-    {
-        LineBuilder line(columns, LineBuilder::WorstCase(coordinatesText.size(), 16));
-        AppendCoordinates(line, options, coordinatesText);
-    }
-    return columns;
+    return BuiltText(LineBuilder::WorstCase(coordinatesText.size(), 16),
+                     [&](LineBuilder& line) { AppendCoordinates(line, options, coordinatesText); });
 }
 
 std::string RecordLine(const TCsvOptions& options, std::string_view indexText,
                        std::string_view dateTimeText, std::string_view coordinatesText) {
-    std::string line;
-    AppendRecord(line, options, indexText, dateTimeText, coordinatesText);
+    std::string line(RecordWorstCase(indexText, dateTimeText, coordinatesText), '\0');
+    line.resize(BuildRecord(line.data(), options, indexText, dateTimeText, coordinatesText));
     return line;
 }
 
 void WriteRecord(TextWriter& csv, const TCsvOptions& options, std::string_view indexText,
                  std::string_view dateTimeText, std::string_view coordinatesText) {
-    // One buffer for every record: a conversion writes hundreds of thousands of them.
+    // A conversion writes hundreds of thousands of records: each is built on the stack, or for
+    // the rare record too long for that, in one buffer kept for all of them.
+    const std::size_t worstCase = RecordWorstCase(indexText, dateTimeText, coordinatesText);
+    char room[512];
+    if (worstCase <= sizeof room) {
+        csv.WriteLine(std::string_view(
+            room, BuildRecord(room, options, indexText, dateTimeText, coordinatesText)));
+        return;
+    }
     thread_local std::string line;
-    line.clear();
-    AppendRecord(line, options, indexText, dateTimeText, coordinatesText);
+    line.resize(worstCase);
+    line.resize(BuildRecord(line.data(), options, indexText, dateTimeText, coordinatesText));
     csv.WriteLine(line);
 }
 

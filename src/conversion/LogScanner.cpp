@@ -1,9 +1,10 @@
 #include "conversion/LogScanner.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
-#include <memory>
 
+#include "text/ByteScan.h"
 #include "text/TextUtil.h"
 
 namespace nordavel {
@@ -37,23 +38,24 @@ std::size_t CharacterLength(char lead) noexcept {
 class ClosingTagOf {
 public:
     explicit ClosingTagOf(std::string_view openingTag) {
+        if (openingTag.empty()) return;
         char* closing = small_;
         if (openingTag.size() + 1 > sizeof small_) {
-            large_ = std::make_unique<char[]>(openingTag.size() + 1);
-            closing = large_.get();
+            large_.resize(openingTag.size() + 1);
+            closing = large_.data();
         }
-        if (!openingTag.empty()) {
-            closing[0] = openingTag[0];
-            closing[1] = '/';
-            openingTag.substr(1).copy(closing + 2, openingTag.size() - 1);
-        }
-        view_ = std::string_view(closing, openingTag.empty() ? 0 : openingTag.size() + 1);
+        closing[0] = openingTag[0];
+        closing[1] = '/';
+        std::memcpy(closing + 2, openingTag.data() + 1, openingTag.size() - 1);
+        view_ = std::string_view(closing, openingTag.size() + 1);
     }
+    ClosingTagOf(const ClosingTagOf&) = delete;
+    ClosingTagOf& operator=(const ClosingTagOf&) = delete;
     operator std::string_view() const noexcept { return view_; }
 
 private:
     char small_[32];
-    std::unique_ptr<char[]> large_;
+    std::string large_;
     std::string_view view_;
 };
 
@@ -79,18 +81,19 @@ void TLogScanner::AppendNextLine() {
 
 std::size_t TLogScanner::SearchLines(std::string_view text) {
     if (!pending_.empty()) {
-        const std::size_t found = pending_.find(text);
+        // A tag that stands alone on its line is mostly followed by one that opens the next.
+        if (StartsWith(pending_, text)) return 0;
+        const std::size_t found = FindBytes(pending_, text);
         if (found != npos || log_.AtEnd()) return found;
     }
-    const TextReader::Found next = log_.NextLineContaining(text);
-    pending_ = next.line;
-    return next.offset;
+    return log_.NextLineContaining(text, pending_);
 }
 
 bool TLogScanner::SkipPastTagOrThrow(std::string_view tag) {
     const std::size_t found = SearchLines(tag);
     if (found == npos) return false;
-    pending_ = Trim(pending_.substr(found + tag.size()));
+    pending_.remove_prefix(found + tag.size());
+    pending_ = Trim(pending_);
     while (pending_.empty() && !log_.AtEnd()) {
         ReplaceWithNextLine();
         pending_ = Trim(pending_);
@@ -98,22 +101,31 @@ bool TLogScanner::SkipPastTagOrThrow(std::string_view tag) {
     return !pending_.empty();
 }
 
-std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
-    std::size_t found = pending_.find(marker);
+std::size_t TLogScanner::JoinLinesUntil(std::string_view marker) {
+    std::size_t found = npos;
     while (found == npos && !log_.AtEnd()) {
         // Only the joint and the new line can hold a marker not seen before.
         const std::size_t from =
             pending_.size() >= marker.size() ? pending_.size() - (marker.size() - 1) : 0;
         AppendNextLine();
-        found = pending_.find(marker, from);
+        found = FindBytes(pending_.substr(from), marker);
+        if (found != npos) found += from;
     }
-    if (found == npos) return {};
-    const std::string_view result = pending_.substr(0, found);
+    return found;
+}
+
+std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
+    std::size_t found = FindBytes(pending_, marker);
+    if (found == npos) {
+        found = JoinLinesUntil(marker);
+        if (found == npos) return {};
+    }
+    const char* text = pending_.data();
+    const std::size_t size = pending_.size();
     std::size_t consumed = found + marker.size();
-    if (consumed < pending_.size())
-        consumed = std::min(consumed + CharacterLength(pending_[consumed]), pending_.size());
-    pending_.remove_prefix(consumed);
-    return result;
+    if (consumed < size) consumed = std::min(consumed + CharacterLength(text[consumed]), size);
+    pending_ = std::string_view(text + consumed, size - consumed);
+    return std::string_view(text, found);
 }
 
 std::string_view TLogScanner::ElementTextOrThrow(std::string_view tag) {
@@ -132,7 +144,7 @@ std::string_view TLogScanner::DescriptionTextOrThrow(std::string_view tag) {
     pending_ = description;
     if (!SkipPastTagOrThrow("<br>")) return {};
     std::string_view bracketed = Trim(ReadUntilView(")"));
-    if (const std::size_t open = bracketed.find('('); open != npos)
+    if (const std::size_t open = FindByte(bracketed.data(), bracketed.size(), '('); open != npos)
         bracketed.remove_prefix(open + 1);
     return Trim(bracketed);
 }
@@ -148,7 +160,10 @@ template <typename Operation>
 void TLogScanner::Absorbing(std::string& text, Operation operation) noexcept {
     try {
         // The view lies in the pending text's storage, which nothing changes before the copy.
-        text.assign(operation());
+        // Clearing first spares assign's care for a source inside the text itself.
+        const std::string_view result = operation();
+        text.clear();
+        text.append(result);
     } catch (...) {
         Clear();
         text.clear();

@@ -43,6 +43,9 @@ private:
     // ReadUntil without a copy: the text stands in the pending text's storage, right in front of
     // what is left pending, and stays valid until the next line is read.
     std::string_view ReadUntilView(std::string_view marker);
+    // For ReadUntilView when the pending text lacks the marker: appends lines until the marker
+    // stands in the joined text and returns its offset there, or npos at the end of the log.
+    std::size_t JoinLinesUntil(std::string_view marker);
     std::string_view ElementTextOrThrow(std::string_view tag);
     std::string_view DescriptionTextOrThrow(std::string_view tag);
     std::string_view NestedElementTextOrThrow(std::string_view outer, std::string_view inner);

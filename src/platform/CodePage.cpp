@@ -2,16 +2,11 @@
 
 #include <algorithm>
 
+#include "text/ByteScan.h"
+
 namespace nordavel {
 
 namespace {
-
-bool IsAscii(std::string_view text) noexcept {
-    unsigned char any = 0;
-    for (char c : text)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
 
 // Every character set Nordavel meets keeps ASCII as it is, but a few (Shift_JIS as glibc has it,
 // with the yen sign at 0x5C) do not; those always go through the converter.

@@ -61,6 +61,8 @@ public:
     explicit TextEncoder(const CodePage& codePage);
 
     void Append(std::string_view utf8, std::string& bytes);
+    // True when ASCII characters encode to themselves.
+    bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
 
 private:
     std::unique_ptr<CharsetConverter> converter_;

@@ -18,7 +18,60 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 constexpr char kCtrlZ = 26;
 
+template <typename Word>
+Word LoadWord(const char* p) noexcept {
+    Word word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Word-at-a-time tests for texts too short for a vector step.
+template <typename Word>
+constexpr Word kOnes = static_cast<Word>(0x0101010101010101ull);
+template <typename Word>
+constexpr Word kHighs = static_cast<Word>(0x8080808080808080ull);
+
+template <typename Word>
+Word Spread(char c) noexcept {
+    return static_cast<Word>(kOnes<Word> * static_cast<unsigned char>(c));
+}
+
+// The high bit of every zero byte of `x` is set, and maybe of bytes above the lowest zero byte,
+// never below it: the lowest bit set marks the first zero byte exactly (the borrow that makes a
+// false mark only runs upwards).
+template <typename Word>
+Word ZeroBytes(Word x) noexcept {
+    return static_cast<Word>((x - kOnes<Word>)&~x & kHighs<Word>);
+}
+
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+// The first `c` in `size` bytes, sizeof(Word) <= size <= 2 * sizeof(Word), in two words that may
+// overlap.
+template <typename Word>
+std::size_t FindByteInTwoWords(const char* bytes, std::size_t size, char c) noexcept {
+    const Word spread = Spread<Word>(c);
+    if (const Word zeros = ZeroBytes<Word>(LoadWord<Word>(bytes) ^ spread); zeros != 0)
+        return static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+    const std::size_t last = size - sizeof(Word);
+    if (const Word zeros = ZeroBytes<Word>(LoadWord<Word>(bytes + last) ^ spread); zeros != 0)
+        return last + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
+    return npos;
+}
+
+// Compares whole words, the last one overlapping the one before: the texts compared are tags,
+// a few bytes to a dozen or so.
 bool SameBytes(const char* a, const char* b, std::size_t size) noexcept {
+    using Word = std::uint64_t;
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 < size; i += 8)
+            if (LoadWord<Word>(a + i) != LoadWord<Word>(b + i)) return false;
+        return LoadWord<Word>(a + size - 8) == LoadWord<Word>(b + size - 8);
+    }
+    if (size >= 4) {
+        return (LoadWord<std::uint32_t>(a) ^ LoadWord<std::uint32_t>(b)) == 0 &&
+               LoadWord<std::uint32_t>(a + size - 4) == LoadWord<std::uint32_t>(b + size - 4);
+    }
     for (std::size_t i = 0; i < size; ++i)
         if (a[i] != b[i]) return false;
     return true;
@@ -28,41 +81,103 @@ bool SameBytes(const char* a, const char* b, std::size_t size) noexcept {
 __m128i Load(const char* p) noexcept {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
+// The byte in every lane: one multiply and one shuffle.
+__m128i Broadcast(char c) noexcept {
+    return _mm_set1_epi32(static_cast<int>(0x01010101u * static_cast<unsigned char>(c)));
+}
 unsigned Mask(__m128i v) noexcept {
     return static_cast<unsigned>(_mm_movemask_epi8(v));
+}
+// A to Z in lower case, every other byte as it is. Adding 0x3F moves A to Z, and only them, to the
+// 26 lowest signed byte values, which one signed compare picks out.
+__m128i LowerCapitals(__m128i v) noexcept {
+    const __m128i moved = _mm_add_epi8(v, _mm_set1_epi8(0x3F));
+    const __m128i upper = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(0x80 + 26)), moved);
+    return _mm_or_si128(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
 }
 #endif
 
 } // namespace
 
+bool StartsWith(std::string_view text, std::string_view prefix) noexcept {
+    return text.size() >= prefix.size() && SameBytes(text.data(), prefix.data(), prefix.size());
+}
+
+std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept {
+#ifdef NORDAVEL_HAVE_SSE2
+    if (size >= 16) {
+        const __m128i wanted = _mm_set1_epi8(c);
+        const auto step = [&](std::size_t at) {
+            return Mask(_mm_cmpeq_epi8(Load(bytes + at), wanted));
+        };
+        // The last step overlaps the one before rather than reading past the end; the bytes
+        // tested twice were no match the first time either.
+        const std::size_t last = size - 16;
+        for (std::size_t i = 0; i < last; i += 16)
+            if (const unsigned mask = step(i); mask != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(mask));
+        if (const unsigned mask = step(last); mask != 0)
+            return last + static_cast<std::size_t>(std::countr_zero(mask));
+        return npos;
+    }
+#endif
+    if constexpr (kLittleEndian) {
+        // What is left of a line after a tag, a coordinate: often 4 to 15 bytes.
+        if (size >= 8 && size <= 16) return FindByteInTwoWords<std::uint64_t>(bytes, size, c);
+        if (size >= 4 && size < 8) return FindByteInTwoWords<std::uint32_t>(bytes, size, c);
+    }
+    for (std::size_t i = 0; i < size; ++i)
+        if (bytes[i] == c) return i;
+    return npos;
+}
+
 std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexcept {
     const std::size_t k = needle.size();
     const std::size_t n = haystack.size();
-    if (k == 0) return 0;
-    if (n < k) return npos;
+    // One test for both an empty needle (found at once) and a needle longer than the text.
+    if (k - 1 >= n) return k == 0 ? 0 : npos;
     const char* text = haystack.data();
-    std::size_t i = 0;
+    const char* pattern = needle.data();
+    if (k == 1) return FindByte(text, n, pattern[0]);
+    // Where the needle may start.
+    const std::size_t starts = n - k + 1;
 #ifdef NORDAVEL_HAVE_SSE2
-    if (k >= 2) {
+    if (starts >= 16) {
         // Candidates have the needle's first byte at i and its last byte at i + k - 1.
-        const __m128i first = _mm_set1_epi8(needle[0]);
-        const __m128i last = _mm_set1_epi8(needle[k - 1]);
-        for (; i + 16 + k - 1 <= n; i += 16) {
+        const __m128i first = Broadcast(pattern[0]);
+        const __m128i last = Broadcast(pattern[k - 1]);
+        for (std::size_t i = 0;; i += 16) {
+            // The last step overlaps the one before rather than reading past the end; the
+            // starts tested twice were no match the first time either.
+            if (i + 16 > starts) i = starts - 16;
             unsigned mask = Mask(_mm_and_si128(_mm_cmpeq_epi8(Load(text + i), first),
                                                _mm_cmpeq_epi8(Load(text + i + k - 1), last)));
             while (mask != 0) {
                 const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(mask));
-                if (SameBytes(text + at + 1, needle.data() + 1, k - 2)) return at;
+                if (SameBytes(text + at, pattern, k)) return at;
                 mask &= mask - 1;
             }
+            if (i + 16 == starts) return npos;
         }
     }
 #endif
-    const std::size_t found = haystack.substr(i).find(needle);
-    return found == npos ? npos : i + found;
+    // Short texts, such as what is left of a line after a tag, are not worth a library call.
+    for (std::size_t at = 0; at < starts; ++at) {
+        if (text[at] == pattern[0] && text[at + k - 1] == pattern[k - 1] &&
+            SameBytes(text + at, pattern, k))
+            return at;
+    }
+    return npos;
 }
 
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept {
+#ifdef NORDAVEL_HAVE_SSE2
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; size >= 16; size -= 16) {
+        const unsigned mask = Mask(_mm_cmpeq_epi8(Load(bytes + size - 16), wanted));
+        if (mask != 0) return size - 16 + static_cast<std::size_t>(31 - std::countl_zero(mask));
+    }
+#endif
     while (size > 0) {
         if (bytes[--size] == c) return size;
     }
@@ -78,25 +193,24 @@ BufferFacts ScanBuffer(const char* bytes, std::size_t size, char* lowered) noexc
 #ifdef NORDAVEL_HAVE_SSE2
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i belowA = _mm_set1_epi8('A' - 1);
-    const __m128i aboveZ = _mm_set1_epi8('Z' + 1);
-    const __m128i caseBit = _mm_set1_epi8(0x20);
     __m128i highBits = _mm_setzero_si128();
     __m128i loneBits = _mm_setzero_si128();
-    for (; i + 17 <= size; i += 16) {
-        const __m128i here = Load(bytes + i);
-        const __m128i next = Load(bytes + i + 1);
+    const auto step = [&](std::size_t at) {
+        const __m128i here = Load(bytes + at);
+        const __m128i next = Load(bytes + at + 1);
         highBits = _mm_or_si128(highBits, here);
         loneBits = _mm_or_si128(
             loneBits, _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(here, cr)));
-        if (lowered) {
-            // Signed compares: bytes from 0x80 are negative and never taken for capitals.
-            const __m128i upper =
-                _mm_and_si128(_mm_cmpgt_epi8(here, belowA), _mm_cmplt_epi8(here, aboveZ));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(lowered + i),
-                             _mm_or_si128(here, _mm_and_si128(upper, caseBit)));
-        }
+        if (lowered)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(lowered + at), LowerCapitals(here));
+    };
+    // Two steps a round: this loop runs over every byte of the log.
+    for (; i + 33 <= size; i += 32) {
+        step(i);
+        step(i + 16);
     }
+    for (; i + 17 <= size; i += 16)
+        step(i);
     high = Mask(highBits);
     lone = Mask(loneBits);
 #endif
@@ -110,43 +224,124 @@ BufferFacts ScanBuffer(const char* bytes, std::size_t size, char* lowered) noexc
 
 void LowerAsciiInPlace(char* first, char* last) noexcept {
 #ifdef NORDAVEL_HAVE_SSE2
-    // Signed compares: bytes from 0x80 are negative and never taken for capitals.
-    const __m128i belowA = _mm_set1_epi8('A' - 1);
-    const __m128i aboveZ = _mm_set1_epi8('Z' + 1);
-    const __m128i caseBit = _mm_set1_epi8(0x20);
-    for (; last - first >= 16; first += 16) {
-        const __m128i v = Load(first);
-        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, belowA), _mm_cmplt_epi8(v, aboveZ));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(first),
-                         _mm_or_si128(v, _mm_and_si128(upper, caseBit)));
-    }
+    for (; last - first >= 16; first += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(first), LowerCapitals(Load(first)));
 #endif
     for (; first != last; ++first)
         *first = LowerAscii(*first);
 }
 
-bool HoldsCommaOrQuote(std::string_view text) noexcept {
-    // Eight bytes at a time (the "has zero byte" test on the word xor'ed with each wanted byte);
-    // the last word may overlap the one before.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    const auto holds = [](std::uint64_t word, char c) {
-        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
-        return ((x - kOnes) & ~x & kHighs) != 0;
+namespace {
+
+template <typename Word>
+Word CommasOrQuotes(Word word) noexcept {
+    return ZeroBytes<Word>(word ^ Spread<Word>(',')) | ZeroBytes<Word>(word ^ Spread<Word>('"'));
+}
+
+// Over words that cover the text, the last word overlapping the one before; with `copy` it
+// copies them to `out` as well.
+template <typename Word, bool copy>
+bool WordsHoldCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
+    const auto take = [&](std::size_t at) {
+        const Word word = LoadWord<Word>(text + at);
+        if constexpr (copy) std::memcpy(out + at, &word, sizeof word);
+        return CommasOrQuotes(word);
     };
-    const std::size_t n = text.size();
-    if (n < 8) {
-        for (char c : text)
-            if (c == ',' || c == '"') return true;
-        return false;
+    const std::size_t last = size - sizeof(Word);
+    Word found = take(last);
+    for (std::size_t i = 0; i < last; i += sizeof(Word))
+        found |= take(i);
+    return found != 0;
+}
+
+template <bool copy>
+bool HoldsCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
+#ifdef NORDAVEL_HAVE_SSE2
+    if (size >= 16) {
+        const __m128i comma = _mm_set1_epi8(',');
+        const __m128i quote = _mm_set1_epi8('"');
+        __m128i found = _mm_setzero_si128();
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > size) i = size - 16;
+            const __m128i v = Load(text + i);
+            if constexpr (copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+            found = _mm_or_si128(found,
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)));
+            if (i + 16 == size) return Mask(found) != 0;
+        }
     }
-    for (std::size_t i = 0;; i += 8) {
-        if (i + 8 > n) i = n - 8;
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (holds(word, ',') || holds(word, '"')) return true;
-        if (i + 8 == n) return false;
+#endif
+    if (size >= 8) return WordsHoldCommaOrQuote<std::uint64_t, copy>(text, size, out);
+    if (size >= 4) return WordsHoldCommaOrQuote<std::uint32_t, copy>(text, size, out);
+    bool holds = false;
+    for (std::size_t i = 0; i < size; ++i) {
+        if constexpr (copy) out[i] = text[i];
+        holds |= text[i] == ',' || text[i] == '"';
     }
+    return holds;
+}
+
+} // namespace
+
+bool HoldsCommaOrQuote(std::string_view text) noexcept {
+    return HoldsCommaOrQuote<false>(text.data(), text.size(), nullptr);
+}
+
+bool CopyHoldingCommaOrQuote(const char* text, std::size_t size, char* out) noexcept {
+    return HoldsCommaOrQuote<true>(text, size, out);
+}
+
+namespace {
+
+// With `copy`, copies the bytes to `out` in the same pass.
+template <bool copy>
+bool OnlyAscii(const char* text, std::size_t size, char* out) noexcept {
+    if (size < 8) {
+        unsigned char any = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+            if constexpr (copy) out[i] = text[i];
+            any |= static_cast<unsigned char>(text[i]);
+        }
+        return any < 0x80;
+    }
+#ifdef NORDAVEL_HAVE_SSE2
+    if (size >= 16) {
+        __m128i any = _mm_setzero_si128();
+        const auto take = [&](std::size_t at) {
+            const __m128i v = Load(text + at);
+            if constexpr (copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), v);
+            any = _mm_or_si128(any, v);
+        };
+        // The last step overlaps the one before rather than reading past the end.
+        const std::size_t last = size - 16;
+        for (std::size_t i = 0; i < last; i += 16)
+            take(i);
+        take(last);
+        return Mask(any) == 0;
+    }
+#endif
+    using Word = std::uint64_t;
+    Word any = 0;
+    const auto take = [&](std::size_t at) {
+        const Word word = LoadWord<Word>(text + at);
+        if constexpr (copy) std::memcpy(out + at, &word, sizeof word);
+        any |= word;
+    };
+    const std::size_t last = size - sizeof(Word);
+    for (std::size_t i = 0; i < last; i += sizeof(Word))
+        take(i);
+    take(last);
+    return (any & kHighs<Word>) == 0;
+}
+
+} // namespace
+
+bool IsAscii(std::string_view text) noexcept {
+    return OnlyAscii<false>(text.data(), text.size(), nullptr);
+}
+
+bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcept {
+    return OnlyAscii<true>(text, size, out);
 }
 
 } // namespace nordavel

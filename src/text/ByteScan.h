@@ -7,11 +7,22 @@
 // processor) they test 16 bytes at a time; elsewhere they fall back to plain loops.
 namespace nordavel {
 
+// The offset of the first `c` in the first `size` bytes, or npos.
+std::size_t FindByte(const char* bytes, std::size_t size, char c) noexcept;
+
+// True when `text` begins with `prefix`.
+bool StartsWith(std::string_view text, std::string_view prefix) noexcept;
+
 // The offset of the first occurrence of `needle` in `haystack`, or npos.
 std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexcept;
 
 // The offset of the last `c` in the first `size` bytes, or npos.
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept;
+
+// True when no byte is 0x80 or above.
+bool IsAscii(std::string_view text) noexcept;
+// The same, copying the `size` bytes of `text` to `out` in the same pass.
+bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcept;
 
 // What a read buffer holds, learnt in one pass.
 struct BufferFacts {
@@ -27,5 +38,7 @@ void LowerAsciiInPlace(char* first, char* last) noexcept;
 
 // True when `text` holds a comma or a double quote.
 bool HoldsCommaOrQuote(std::string_view text) noexcept;
+// The same, copying the `size` bytes of `text` to `out` in the same pass.
+bool CopyHoldingCommaOrQuote(const char* text, std::size_t size, char* out) noexcept;
 
 } // namespace nordavel

@@ -1,5 +1,6 @@
 #include "text/TextFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text/ByteScan.h"
@@ -34,8 +35,10 @@ bool TextReader::Fill() {
     // A buffer is filled only once the one before has been read up to its end, so its first
     // line begins with it; a line that began in the buffer before is taken from the raw bytes
     // and decoded as a whole.
-    buffer.ready = decoder_.AsciiIsIdentity() && facts.ascii;
-    buffer.hasLoneCr = facts.loneCr;
+    bytes_ = bytes;
+    ready_ = nullptr;
+    if (decoder_.AsciiIsIdentity() && facts.ascii && !facts.loneCr)
+        ready_ = buffer.lowered ? buffer.lowered.get() : bytes;
     return end_ > 0;
 }
 
@@ -45,13 +48,11 @@ bool TextReader::AtEnd() {
 
 std::string_view TextReader::NextLine() {
     if (begin_ == end_ && !Fill()) return {};
-    const Buffer& buffer = buffers_[current_];
-    const char* start = buffer.bytes.get() + begin_;
+    const char* start = bytes_ + begin_;
     const std::size_t available = end_ - begin_;
-    if (const void* lf = std::memchr(start, '\n', available)) {
-        std::size_t length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
-        if (buffer.ready && !buffer.hasLoneCr) {
-            const char* ready = buffer.Lines() + begin_;
+    if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos) {
+        if (ready_) {
+            const char* ready = ready_ + begin_;
             begin_ += length + 1;
             if (length > 0 && ready[length - 1] == '\r') --length;
             return std::string_view(ready, length);
@@ -63,7 +64,7 @@ std::string_view TextReader::NextLine() {
     longLine_.assign(start, available);
     begin_ = end_;
     while (Fill()) {
-        const char* more = buffers_[current_].bytes.get();
+        const char* more = bytes_;
         const void* lf = std::memchr(more, '\n', end_);
         const std::size_t length =
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - more) : end_;
@@ -74,46 +75,47 @@ std::string_view TextReader::NextLine() {
     return Decode(longLine_);
 }
 
-TextReader::Found TextReader::NextLineContaining(std::string_view text) {
+std::size_t TextReader::NextLineContaining(std::string_view text, std::string_view& line) {
+    // The line goes straight to the caller's view: a found line handed back in a struct costs a
+    // copy through memory that the processor cannot forward.
     for (;;) {
-        if (const Found inBuffer = FindInBuffer(text); inBuffer.offset != std::string_view::npos)
-            return inBuffer;
-        const std::string_view line = NextLine();
-        const std::size_t offset = line.find(text);
-        if (offset != std::string_view::npos || AtEnd()) return {line, offset};
+        if (const std::size_t offset = FindInBuffer(text, line); offset != std::string_view::npos)
+            return offset;
+        line = NextLine();
+        const std::size_t offset = FindBytes(line, text);
+        if (offset != std::string_view::npos || AtEnd()) return offset;
     }
 }
 
-TextReader::Found TextReader::FindInBuffer(std::string_view text) {
+std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& line) {
     constexpr auto npos = std::string_view::npos;
-    const Buffer& buffer = buffers_[current_];
-    if (begin_ == end_ || !buffer.ready || buffer.hasLoneCr) return {{}, npos};
-    const char* rest = buffer.Lines() + begin_;
+    if (begin_ == end_ || !ready_) return npos;
+    const char* rest = ready_ + begin_;
     const std::size_t size = end_ - begin_;
     const std::size_t match = FindBytes(std::string_view(rest, size), text);
     if (match == npos) {
         // Passes over all but the buffer's last whole line, which is kept back so that the line
         // handed out is never taken from beyond the end of the log.
         const std::size_t lastLf = FindLastByte(rest, size, '\n');
-        if (lastLf == npos) return {{}, npos};
+        if (lastLf == npos) return npos;
         const std::size_t lf = FindLastByte(rest, lastLf, '\n');
         if (lf != npos) begin_ += lf + 1;
-        return {{}, npos};
+        return npos;
     }
     const std::size_t lf = FindLastByte(rest, match, '\n');
     const std::size_t lineStart = lf == npos ? 0 : lf + 1;
     const std::size_t afterMatch = match + text.size();
-    const void* lineEnd = std::memchr(rest + afterMatch, '\n', size - afterMatch);
-    if (lineEnd == nullptr) {
+    const std::size_t lineEnd = FindByte(rest + afterMatch, size - afterMatch, '\n');
+    if (lineEnd == npos) {
         // The line goes on in the next buffer.
         begin_ += lineStart;
-        return {{}, npos};
+        return npos;
     }
-    std::size_t length =
-        static_cast<std::size_t>(static_cast<const char*>(lineEnd) - rest) - lineStart;
+    std::size_t length = afterMatch + lineEnd - lineStart;
     begin_ += lineStart + length + 1;
     if (length > 0 && rest[lineStart + length - 1] == '\r') --length;
-    return {std::string_view(rest + lineStart, length), match - lineStart};
+    line = std::string_view(rest + lineStart, length);
+    return match - lineStart;
 }
 
 std::string_view TextReader::Decode(std::string_view raw) {
@@ -130,20 +132,45 @@ std::string_view TextReader::Decode(std::string_view raw) {
     return decoded_;
 }
 
-TextWriter::TextWriter(ByteSink& sink, const CodePage& codePage) : sink_(sink), encoder_(codePage) {
-    buffer_.reserve(kWriteBufferSize + 1024);
+TextWriter::TextWriter(ByteSink& sink, const CodePage& codePage)
+    : sink_(sink), encoder_(codePage), buffer_(new char[kWriteBufferSize + 1024]),
+      capacity_(kWriteBufferSize + 1024) {}
+
+char* TextWriter::Room(std::size_t size) {
+    if (capacity_ - used_ < size) {
+        // Only a line longer than the buffer gets here: the buffer grows to hold it.
+        const std::size_t capacity = std::max(used_ + size, 2 * capacity_);
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        if (used_ > 0) std::memcpy(grown.get(), buffer_.get(), used_);
+        buffer_ = std::move(grown);
+        capacity_ = capacity;
+    }
+    return buffer_.get() + used_;
 }
 
 void TextWriter::WriteLine(std::string_view text) {
-    encoder_.Append(text, buffer_);
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kWriteBufferSize) Flush();
+    // ASCII text in a code page that keeps ASCII as it is goes in as it stands, tested for ASCII
+    // while it is copied; anything else goes through the encoder.
+    char* out = Room(text.size() + 2);
+    if (encoder_.AsciiIsIdentity() && CopyHoldingOnlyAscii(text.data(), text.size(), out)) {
+        out += text.size();
+    } else {
+        encoded_.clear();
+        encoder_.Append(text, encoded_);
+        out = Room(encoded_.size() + 2);
+        if (!encoded_.empty()) std::memcpy(out, encoded_.data(), encoded_.size());
+        out += encoded_.size();
+    }
+    out[0] = '\r';
+    out[1] = '\n';
+    used_ = static_cast<std::size_t>(out + 2 - buffer_.get());
+    if (used_ >= kWriteBufferSize) Flush();
 }
 
 void TextWriter::Flush() {
-    if (buffer_.empty()) return;
-    sink_.Write(buffer_.data(), buffer_.size());
-    buffer_.clear();
+    if (used_ == 0) return;
+    sink_.Write(buffer_.get(), used_);
+    used_ = 0;
 }
 
 } // namespace nordavel

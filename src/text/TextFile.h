@@ -31,32 +31,24 @@ public:
     // The next line without its line end; empty text at the end.
     std::string_view NextLine();
 
-    // Reads lines, at least one, until a line holds `text` (which holds no line end): returns
-    // that line and where in it the text stands. When the end comes first: the last line read
-    // and npos. The same as calling NextLine in a loop, only faster: lines that cannot hold the
-    // text are passed over inside the read buffer without being handed out.
-    struct Found {
-        std::string_view line;
-        std::size_t offset;
-    };
-    Found NextLineContaining(std::string_view text);
+    // Reads lines, at least one, until a line holds `text` (which holds no line end): `line`
+    // receives that line, and the result is where in it the text stands. When the end comes
+    // first: the last line read and npos. The same as calling NextLine in a loop, only faster:
+    // lines that cannot hold the text are passed over inside the read buffer without being
+    // handed out.
+    std::size_t NextLineContaining(std::string_view text, std::string_view& line);
 
 private:
     struct Buffer {
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
         std::unique_ptr<char[]> lowered;
-        // Pure ASCII in an ASCII-compatible code page, so its lines need no decoding.
-        bool ready = false;
-        bool hasLoneCr = false;
-        // What ready lines are taken from: `lowered` or `bytes`.
-        const char* Lines() const noexcept { return lowered ? lowered.get() : bytes.get(); }
     };
 
     bool Fill();
     // For NextLineContaining: the line holding `text` when it lies whole in the buffer;
-    // otherwise passes over the lines that cannot matter and returns npos as offset.
-    Found FindInBuffer(std::string_view text);
+    // otherwise passes over the lines that cannot matter and returns npos, leaving `line` alone.
+    std::size_t FindInBuffer(std::string_view text, std::string_view& line);
     std::string_view Decode(std::string_view raw);
 
     ByteSource& source_;
@@ -64,6 +56,12 @@ private:
     bool lower_;
     Buffer buffers_[2];
     int current_ = 1;
+    // The current buffer's bytes, and where its lines are handed out from as they stand
+    // (`lowered` or `bytes`) when it is pure ASCII in an ASCII-compatible code page without a CR
+    // alone, so that its lines need no decoding; null otherwise. Kept here rather than looked up
+    // through `current_` on every line.
+    const char* bytes_ = nullptr;
+    const char* ready_ = nullptr;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
@@ -82,9 +80,15 @@ public:
     void Flush();
 
 private:
+    // Room for `size` more bytes after the buffered ones.
+    char* Room(std::size_t size);
+
     ByteSink& sink_;
     TextEncoder encoder_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+    std::string encoded_; // a line that the code page does not take as it is
 };
 
 // The log file of one conversion: an InputFile read through a TextReader.
