@@ -198,6 +198,36 @@ TEST(LogScanner, ReadErrorsAreAbsorbed) {
     EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "");
 }
 
+TEST(LogScanner, EveryTagGetsItsOwnClosingTagAsTagsComeAndGo) {
+    // More tags than the scanner keeps closing tags for, some of one length, some long, in turn
+    // and again: each element ends at its own closing tag only.
+    const std::vector<std::string> tags = {
+        "<a1>", "<b2>", "<c3>", "<a1x>", "<d4>", "<e5>", "<" + std::string(40, 'l') + ">", "<n>"};
+    std::vector<std::string> lines;
+    std::vector<std::string> wanted;
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < tags.size(); ++i) {
+            // Each line holds the other tags' closing tags before its own.
+            std::string line = tags[i] + "9";
+            for (const std::string& other : tags)
+                if (other != tags[i]) line += ClosingTag(other);
+            line += std::to_string(i) + ClosingTag(tags[i]) + "!x";
+            wanted.push_back(
+                line.substr(tags[i].size(), line.size() - tags[i].size() - tags[i].size() - 3));
+            lines.push_back(line);
+        }
+    }
+    Scan scan(lines);
+    std::size_t at = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (const std::string& tag : tags) {
+            EXPECT_EQ(scan->ElementText(tag), wanted[at]) << round << " " << tag;
+            EXPECT_EQ(scan.Pending(), "x") << "the closing tag took the next character";
+            ++at;
+        }
+    }
+}
+
 TEST(LogScanner, ClosingTags) {
     EXPECT_EQ(ClosingTag("<name>"), "</name>");
     EXPECT_EQ(ClosingTag("<coordinates>"), "</coordinates>");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <iterator>
 
 #include "text/ByteScan.h"
 #include "text/TextUtil.h"
@@ -34,31 +35,6 @@ std::size_t CharacterLength(char lead) noexcept {
     return 4;
 }
 
-// The closing tag of an opening tag, made on the stack: it is wanted for every element.
-class ClosingTagOf {
-public:
-    explicit ClosingTagOf(std::string_view openingTag) {
-        if (openingTag.empty()) return;
-        char* closing = small_;
-        if (openingTag.size() + 1 > sizeof small_) {
-            large_.resize(openingTag.size() + 1);
-            closing = large_.data();
-        }
-        closing[0] = openingTag[0];
-        closing[1] = '/';
-        std::memcpy(closing + 2, openingTag.data() + 1, openingTag.size() - 1);
-        view_ = std::string_view(closing, openingTag.size() + 1);
-    }
-    ClosingTagOf(const ClosingTagOf&) = delete;
-    ClosingTagOf& operator=(const ClosingTagOf&) = delete;
-    operator std::string_view() const noexcept { return view_; }
-
-private:
-    char small_[32];
-    std::string large_;
-    std::string_view view_;
-};
-
 bool Contains(const std::string& storage, std::string_view view) noexcept {
     const std::less_equal<const char*> notAfter;
     return notAfter(storage.data(), view.data()) &&
@@ -66,6 +42,21 @@ bool Contains(const std::string& storage, std::string_view view) noexcept {
 }
 
 } // namespace
+
+std::string_view TLogScanner::ClosingTagFor(std::string_view openingTag) {
+    if (openingTag.empty()) return {};
+    for (const KnownClosingTag& known : closingTags_)
+        if (known.opening.size() == openingTag.size() && StartsWith(known.opening, openingTag))
+            return known.closing;
+    // The oldest goes. Its opening tag is emptied first, so that an allocation failing half way
+    // leaves no opening tag paired with another's closing tag.
+    KnownClosingTag& known = closingTags_[nextClosingTag_];
+    nextClosingTag_ = (nextClosingTag_ + 1) % std::size(closingTags_);
+    known.opening.clear();
+    known.closing = ClosingTag(openingTag);
+    known.opening.assign(openingTag);
+    return known.closing;
+}
 
 void TLogScanner::AppendNextLine() {
     // The current line is about to be replaced by the reader: keep the pending text first.
@@ -130,7 +121,7 @@ std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
 
 std::string_view TLogScanner::ElementTextOrThrow(std::string_view tag) {
     if (!SkipPastTagOrThrow(tag)) return {};
-    std::string_view text = ReadUntilView(ClosingTagOf(tag));
+    std::string_view text = ReadUntilView(ClosingTagFor(tag));
     while (!text.empty() && !IsAsciiDigit(text.front()))
         text.remove_prefix(1);
     return text;
@@ -138,7 +129,7 @@ std::string_view TLogScanner::ElementTextOrThrow(std::string_view tag) {
 
 std::string_view TLogScanner::DescriptionTextOrThrow(std::string_view tag) {
     if (!SkipPastTagOrThrow(tag)) return {};
-    const std::string_view description = ReadUntilView(ClosingTagOf(tag));
+    const std::string_view description = ReadUntilView(ClosingTagFor(tag));
     if (description.empty()) return {};
     // The rest of the line after the closing tag is dropped.
     pending_ = description;
@@ -153,7 +144,7 @@ std::string_view TLogScanner::NestedElementTextOrThrow(std::string_view outer,
                                                        std::string_view inner) {
     if (!SkipPastTagOrThrow(outer)) return {};
     if (!SkipPastTagOrThrow(inner)) return {};
-    return ReadUntilView(ClosingTagOf(inner));
+    return ReadUntilView(ClosingTagFor(inner));
 }
 
 template <typename Operation>

@@ -59,11 +59,21 @@ private:
     void ReplaceWithNextLine() { pending_ = log_.NextLine(); }
     void AppendNextLine();
     void Clear() noexcept { pending_ = {}; }
+    // The closing tag of `openingTag`, kept from one element to the next: a tag made afresh
+    // for every search is read back, a word at a time, before the bytes just stored can be
+    // forwarded, which stalls every comparison with it.
+    std::string_view ClosingTagFor(std::string_view openingTag);
 
     TextReader& log_;
     // A view of the reader's current line, or of joined_ once lines have been joined.
     std::string_view pending_;
     std::string joined_;
+    struct KnownClosingTag {
+        std::string opening;
+        std::string closing;
+    };
+    KnownClosingTag closingTags_[4];
+    std::size_t nextClosingTag_ = 0;
 };
 
 // The closing tag of an opening tag: "/" inserted after its first character.
