@@ -97,6 +97,38 @@ __m128i LowerCapitals(__m128i v) noexcept {
 }
 #endif
 
+#ifdef NORDAVEL_HAVE_SSE2
+// FindBytes for a text of 16 to 64 bytes and a needle of 2 bytes or more, as the scanner's
+// pending texts mostly are: the text's few vectors are each loaded once, and where the needle's
+// first and its last byte stand is gathered in two words, one bit a byte, whose shifted overlap
+// gives every candidate at once.
+std::size_t FindInShortText(const char* text, std::size_t n, const char* pattern,
+                            std::size_t k) noexcept {
+    const __m128i first = Broadcast(pattern[0]);
+    const __m128i last = Broadcast(pattern[k - 1]);
+    std::uint64_t firsts = 0;
+    std::uint64_t lasts = 0;
+    const auto take = [&](std::size_t at) {
+        const __m128i v = Load(text + at);
+        firsts |= std::uint64_t{Mask(_mm_cmpeq_epi8(v, first))} << at;
+        lasts |= std::uint64_t{Mask(_mm_cmpeq_epi8(v, last))} << at;
+    };
+    // The last vector overlaps the one before rather than reading past the end; a byte seen
+    // twice sets the same bit twice.
+    for (std::size_t at = 0; at + 16 < n; at += 16)
+        take(at);
+    take(n - 16);
+    // No bit of `lasts` stands at n or above, so none is left at a start past the last one.
+    std::uint64_t candidates = firsts & (lasts >> (k - 1));
+    while (candidates != 0) {
+        const auto at = static_cast<std::size_t>(std::countr_zero(candidates));
+        if (SameBytes(text + at, pattern, k)) return at;
+        candidates &= candidates - 1;
+    }
+    return npos;
+}
+#endif
+
 } // namespace
 
 bool StartsWith(std::string_view text, std::string_view prefix) noexcept {
@@ -142,6 +174,7 @@ std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexce
     // Where the needle may start.
     const std::size_t starts = n - k + 1;
 #ifdef NORDAVEL_HAVE_SSE2
+    if (n >= 16 && n <= 64) return FindInShortText(text, n, pattern, k);
     if (starts >= 16) {
         // Candidates have the needle's first byte at i and its last byte at i + k - 1.
         const __m128i first = Broadcast(pattern[0]);
