@@ -1,5 +1,6 @@
 #include "text/ByteScan.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -201,6 +202,60 @@ std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexce
             return at;
     }
     return npos;
+}
+
+LineMatch FindLineHolding(std::string_view haystack, std::string_view needle) noexcept {
+    const std::size_t k = needle.size();
+    const std::size_t n = haystack.size();
+    const char* text = haystack.data();
+#ifdef NORDAVEL_HAVE_SSE2
+    if (k >= 2 && k <= n && n - k + 1 >= 16) {
+        // FindBytes's vector search, also keeping the LFs of each block of starts it passes:
+        // the block that holds the match mostly holds the LF before it, and often the one after.
+        const std::size_t starts = n - k + 1;
+        const char* pattern = needle.data();
+        const __m128i first = Broadcast(pattern[0]);
+        const __m128i last = Broadcast(pattern[k - 1]);
+        const __m128i lf = _mm_set1_epi8('\n');
+        std::size_t lineStart = 0;
+        for (std::size_t i = 0;; i += 16) {
+            // The last step overlaps the one before: the starts tested twice were no match the
+            // first time, so the match lies past every LF seen before.
+            if (i + 16 > starts) i = starts - 16;
+            const __m128i block = Load(text + i);
+            const unsigned feeds = Mask(_mm_cmpeq_epi8(block, lf));
+            unsigned mask = Mask(_mm_and_si128(_mm_cmpeq_epi8(block, first),
+                                               _mm_cmpeq_epi8(Load(text + i + k - 1), last)));
+            while (mask != 0) {
+                const auto bit = static_cast<unsigned>(std::countr_zero(mask));
+                const std::size_t at = i + bit;
+                if (SameBytes(text + at, pattern, k)) {
+                    if (const unsigned before = feeds & ((1u << bit) - 1); before != 0)
+                        lineStart = i + 32 - static_cast<std::size_t>(std::countl_zero(before));
+                    const std::size_t after = at + k;
+                    if (after < i + 16) {
+                        if (const unsigned behind = feeds >> (after - i); behind != 0)
+                            return {at, lineStart,
+                                    after + static_cast<std::size_t>(std::countr_zero(behind))};
+                    }
+                    // No LF from `after` to the block's end.
+                    const std::size_t from = std::max(after, i + 16);
+                    const std::size_t end = FindByte(text + from, n - from, '\n');
+                    return {at, lineStart, end == npos ? npos : from + end};
+                }
+                mask &= mask - 1;
+            }
+            if (feeds != 0) lineStart = i + 32 - static_cast<std::size_t>(std::countl_zero(feeds));
+            if (i + 16 == starts) return {npos, 0, npos};
+        }
+    }
+#endif
+    const std::size_t match = FindBytes(haystack, needle);
+    if (match == npos) return {npos, 0, npos};
+    const std::size_t lf = FindLastByte(text, match, '\n');
+    const std::size_t after = match + k;
+    const std::size_t end = FindByte(text + after, n - after, '\n');
+    return {match, lf == npos ? 0 : lf + 1, end == npos ? npos : after + end};
 }
 
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept {

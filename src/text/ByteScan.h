@@ -16,6 +16,17 @@ bool StartsWith(std::string_view text, std::string_view prefix) noexcept;
 // The offset of the first occurrence of `needle` in `haystack`, or npos.
 std::size_t FindBytes(std::string_view haystack, std::string_view needle) noexcept;
 
+// Where `needle` (which holds no LF) first stands in `text`, with the bounds of the line holding
+// it: what FindBytes, then FindLastByte before the match and FindByte after it give, found in
+// one pass over the bytes up to the match. `match` is npos when the needle is missing, and the
+// bounds then mean nothing.
+struct LineMatch {
+    std::size_t match;
+    std::size_t lineStart; // just past the LF before the match, or 0
+    std::size_t lineEnd;   // the first LF after the match, or npos
+};
+LineMatch FindLineHolding(std::string_view text, std::string_view needle) noexcept;
+
 // The offset of the last `c` in the first `size` bytes, or npos.
 std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept;
 

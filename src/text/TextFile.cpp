@@ -92,8 +92,8 @@ std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& li
     if (begin_ == end_ || !ready_) return npos;
     const char* rest = ready_ + begin_;
     const std::size_t size = end_ - begin_;
-    const std::size_t match = FindBytes(std::string_view(rest, size), text);
-    if (match == npos) {
+    const LineMatch found = FindLineHolding(std::string_view(rest, size), text);
+    if (found.match == npos) {
         // Passes over all but the buffer's last whole line, which is kept back so that the line
         // handed out is never taken from beyond the end of the log.
         const std::size_t lastLf = FindLastByte(rest, size, '\n');
@@ -102,20 +102,16 @@ std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& li
         if (lf != npos) begin_ += lf + 1;
         return npos;
     }
-    const std::size_t lf = FindLastByte(rest, match, '\n');
-    const std::size_t lineStart = lf == npos ? 0 : lf + 1;
-    const std::size_t afterMatch = match + text.size();
-    const std::size_t lineEnd = FindByte(rest + afterMatch, size - afterMatch, '\n');
-    if (lineEnd == npos) {
+    if (found.lineEnd == npos) {
         // The line goes on in the next buffer.
-        begin_ += lineStart;
+        begin_ += found.lineStart;
         return npos;
     }
-    std::size_t length = afterMatch + lineEnd - lineStart;
-    begin_ += lineStart + length + 1;
-    if (length > 0 && rest[lineStart + length - 1] == '\r') --length;
-    line = std::string_view(rest + lineStart, length);
-    return match - lineStart;
+    std::size_t length = found.lineEnd - found.lineStart;
+    begin_ += found.lineEnd + 1;
+    if (length > 0 && rest[found.lineStart + length - 1] == '\r') --length;
+    line = std::string_view(rest + found.lineStart, length);
+    return found.match - found.lineStart;
 }
 
 std::string_view TextReader::Decode(std::string_view raw) {
