@@ -64,15 +64,21 @@ std::size_t FindByteInTwoWords(const char* bytes, std::size_t size, char c) noex
 // a few bytes to a dozen or so.
 bool SameBytes(const char* a, const char* b, std::size_t size) noexcept {
     using Word = std::uint64_t;
-    if (size >= 8) {
+    // Both words of a tag are compared before one test: the sizes of the tags searched for
+    // vary from call to call, and every branch saved is one fewer to mispredict.
+    const auto twoWords = [&](auto word) {
+        using Half = decltype(word);
+        const std::size_t last = size - sizeof(Half);
+        return ((LoadWord<Half>(a) ^ LoadWord<Half>(b)) |
+                (LoadWord<Half>(a + last) ^ LoadWord<Half>(b + last))) == 0;
+    };
+    if (size > 16) {
         for (std::size_t i = 0; i + 8 < size; i += 8)
             if (LoadWord<Word>(a + i) != LoadWord<Word>(b + i)) return false;
         return LoadWord<Word>(a + size - 8) == LoadWord<Word>(b + size - 8);
     }
-    if (size >= 4) {
-        return (LoadWord<std::uint32_t>(a) ^ LoadWord<std::uint32_t>(b)) == 0 &&
-               LoadWord<std::uint32_t>(a + size - 4) == LoadWord<std::uint32_t>(b + size - 4);
-    }
+    if (size >= 8) return twoWords(Word{});
+    if (size >= 4) return twoWords(std::uint32_t{});
     for (std::size_t i = 0; i < size; ++i)
         if (a[i] != b[i]) return false;
     return true;
