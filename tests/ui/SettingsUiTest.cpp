@@ -19,14 +19,6 @@ namespace {
 using test::TempDir;
 using Lines = std::vector<std::wstring>;
 
-std::wstring Folder(const TempDir& dir) {
-    return dir.Path().wstring();
-}
-
-bool Checked(const Program& program, int id) {
-    return SendMessageW(program.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -160,10 +152,7 @@ TEST(Settings, APerUserFolderThatCannotBeMadeIsReported) {
     const HWND box = WaitForDialog(program.ProcessId());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Text(box), L"Nordavel");
-    std::wstring message;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (ClassOf(child) == L"Static" && Text(child).size() > message.size())
-            message = Text(child);
+    const std::wstring message = BoxMessage(box);
     EXPECT_EQ(message, L"Cannot create : " + Folder(dir) + L"\\afile\\Nordavel\\.");
     SendMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return VisibleDialogs(program.ProcessId()).empty(); }));

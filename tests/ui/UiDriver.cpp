@@ -279,6 +279,18 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+std::wstring BoxMessage(HWND box) {
+    std::wstring message;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == L"Static" && Text(child).size() > message.size())
+            message = Text(child);
+    return message;
+}
+
+bool Checked(const Program& program, int id) {
+    return SendMessageW(program.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
 HWND DescendantWithId(HWND parent, int id, const wchar_t* className) {
     struct Search {
         int id;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport.h"
+
 namespace nordavel::uitest {
 
 using namespace std::chrono_literals;
@@ -109,6 +111,17 @@ private:
     HWND filter_ = nullptr;
     HWND nameBox_ = nullptr;
 };
+
+// A test folder's path as Windows calls take it.
+inline std::wstring Folder(const test::TempDir& dir) {
+    return dir.Path().wstring();
+}
+
+// The message of a message box: its longest static text.
+std::wstring BoxMessage(HWND box);
+
+// Whether a check box of the program is ticked.
+bool Checked(const Program& program, int id);
 
 // The visible dialog of a process, waited for.
 HWND WaitForDialog(DWORD processId);

@@ -30,10 +30,6 @@ const std::vector<test::TrackPoint> kTwoPoints = {
     {"2", "2023/07/06 10:15:40", "139.767200,35.681300,41.5"},
 };
 
-std::wstring Folder(const TempDir& dir) {
-    return dir.Path().wstring();
-}
-
 std::wstring ExpectedCaption() {
     std::wstring minor = std::to_wstring(NORDAVEL_VERSION_MINOR);
     if (minor.size() < 2) minor.insert(0, L"0");
@@ -43,10 +39,6 @@ std::wstring ExpectedCaption() {
 bool SameRect(const RECT& rect, int x, int y, int width, int height) {
     return rect.left == x && rect.top == y && rect.right - rect.left == width &&
            rect.bottom - rect.top == height;
-}
-
-bool Checked(const Program& program, int id) {
-    return SendMessageW(program.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::wstring ReportText(const Program& program) {
@@ -414,10 +406,7 @@ TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
         return box != nullptr;
     }));
     EXPECT_EQ(Text(box), L"Nordavel");
-    std::wstring message;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (ClassOf(child) == L"Static" && Text(child).size() > message.size())
-            message = Text(child);
+    const std::wstring message = BoxMessage(box);
     EXPECT_EQ(message.rfind(L"Cannot write ", 0), 0u)
         << std::string(message.begin(), message.end());
     EXPECT_NE(message.find(L"big.csv: "), std::wstring::npos);
@@ -481,10 +470,7 @@ int RunAttachedCommand(const std::string& command) {
             SendMessageW(box, WM_COMMAND, IDOK, 0);
             return 0;
         }
-        std::wstring message;
-        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            if (ClassOf(child) == L"Static" && Text(child).size() > message.size())
-                message = Text(child);
+        const std::wstring message = BoxMessage(box);
         return print(message);
     }
     if (command == "execute") {
