@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
            "<kml xmlns=\"http://earth.google.com/kml/2.2\">\r\n"
            "<Document>\r\n"
            "\t<name>EXILIM LOG</name>\r\n"
-           "\t<description>EX-H20G GPS log</description>\r\n"
+           "\t<description>GPS log 2023/07/06</description>\r\n"
            "\t<Style id=\"track\">\r\n"
            "\t\t<IconStyle><scale>0.5</scale></IconStyle>\r\n"
            "\t</Style>\r\n";
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
             "\t<Placemark>\r\n"
             "\t\t<name>%llu</name>\r\n"
             "\t\t<styleUrl>#track</styleUrl>\r\n"
-            "\t\t<description>EXILIM<br>(2023/07/%02u %02u:%02u:%02u)</description>\r\n"
+            "\t\t<description>Camera<br>(2023/07/%02u %02u:%02u:%02u)</description>\r\n"
             "\t\t<Point>\r\n"
             "\t\t\t<coordinates>%.6f,%.6f,%.1f</coordinates>\r\n"
             "\t\t</Point>\r\n"
