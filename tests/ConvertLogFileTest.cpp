@@ -6,10 +6,13 @@
 #include "TestSupport.h"
 #include "conversion/ConvertLogFile.h"
 #include "platform/IoError.h"
+#include "text/TextFile.h"
 
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace nordavel {
@@ -215,7 +218,74 @@ TEST_F(ConvertLogFileTest, DoubleByteTextReachesTheCsvUnchanged) {
               "7\x83\x41,2023/07/06 10:15:30\x83\x41,2,N,1,E,3\r\n");
 }
 
+TEST_F(ConvertLogFileTest, LineLongerThanTheLimitEndsThisFileOnly) {
+    const std::string log = dir.File("long.kml");
+    const std::string csv = dir.File("long.csv");
+    // A camera log whose last placemark's description never ends its line.
+    std::string text = CameraLog(kThreePoints);
+    text += "<name>4</name>\r\n<description>" + std::string(kMaxLineBytes, 'x');
+    WriteBytes(log, text);
+    WriteBytes(csv, "earlier");
+    const TConversionOutcome outcome = Convert(log);
+    EXPECT_FALSE(outcome.Completed);
+    EXPECT_EQ(outcome.Count, kLineTooLong);
+    EXPECT_EQ(report.events,
+              (Events{"line:Path: " + Folder(), "line:File: long.kml", "reveal",
+                      "line:  Line longer than 64 MiB: " + log, "reveal", "line:  Error!!",
+                      "line:"}));
+    EXPECT_EQ(ReadBytes(csv), "earlier");
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"long.csv", "long.kml"}));
+}
+
 #ifndef _WIN32
+TEST_F(ConvertLogFileTest, OnlyRegularFilesAreLogs) {
+    // None of them may block or read without end: each is "Not found" at once.
+    const std::string fifo = dir.File("fifo.kml");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.Path() / "folder.kml");
+    for (const std::string& log : {fifo, dir.File("folder.kml"), std::string("/dev/zero")}) {
+        RecordingReport fresh;
+        const TConversionOutcome outcome = ConvertLogFile(log, {}, fresh, Cp1252());
+        EXPECT_EQ(outcome.Count, kLogNotOpened) << log;
+        EXPECT_EQ(fresh.lines, (Names{"Not found: " + log, ""}));
+    }
+    EXPECT_EQ(FolderEntries(dir.Path()), (Names{"fifo.kml", "folder.kml"}));
+}
+
+TEST_F(ConvertLogFileTest, ReplacedCsvKeepsItsPermissionsAndOwner) {
+    const std::string log = dir.File("walk.kml");
+    const std::string csv = dir.File("walk.csv");
+    WriteBytes(log, CameraLog(kThreePoints));
+    WriteBytes(csv, "earlier");
+    ASSERT_EQ(::chmod(csv.c_str(), 0600), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(csv.c_str(), 4321, 4322), 0);
+    }
+    EXPECT_EQ(Convert(log).Count, 3);
+    struct stat info {};
+    ASSERT_EQ(::stat(csv.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << "a private track stays private";
+    if (root) {
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4322u);
+    }
+    EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
+}
+
+TEST_F(ConvertLogFileTest, SymbolicLinkIsReplacedNotWrittenThrough) {
+    const std::string log = dir.File("walk.kml");
+    const std::string csv = dir.File("walk.csv");
+    const std::string elsewhere = dir.File("elsewhere.txt");
+    WriteBytes(log, CameraLog(kThreePoints));
+    WriteBytes(elsewhere, "not yours");
+    std::filesystem::create_symlink(test::FromUtf8(elsewhere), test::FromUtf8(csv));
+    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_FALSE(std::filesystem::is_symlink(test::FromUtf8(csv)));
+    EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
+    EXPECT_EQ(ReadBytes(elsewhere), "not yours");
+}
+
 // Makes every write past `bytes` fail (EFBIG) instead of killing the process.
 class FileSizeLimit {
 public:

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "conversion/LogScanner.h"
+#include "platform/IoError.h"
 
 namespace nordavel {
 namespace {
@@ -184,18 +185,50 @@ TEST(LogScanner, CtrlZEndsTheLog) {
     EXPECT_TRUE(scan.AtEnd());
 }
 
-TEST(LogScanner, ReadErrorsAreAbsorbed) {
-    // The source fails after 40 bytes, in the middle of the second line.
+TEST(LogScanner, ReadErrorsPassOn) {
+    // The source fails after 40 bytes, in the middle of the second line: an operation that needs
+    // what lies beyond must not pass a log it could not read for one without the tag.
     Scan scan({"<name>1</name> <name>2</name>", "<name>33333333333333</name>", "<name>4</name>"},
               40);
     EXPECT_EQ(scan->ElementText("<name>"), "1");
     EXPECT_EQ(scan->ElementText("<name>"), "2");
-    EXPECT_EQ(scan->ElementText("<name>"), "");
-    EXPECT_EQ(scan.Pending(), "");
-    EXPECT_FALSE(scan->FindText("<name>"));
-    EXPECT_FALSE(scan->SkipPastTag("<name>"));
-    EXPECT_EQ(scan->DescriptionText("<description>"), "");
-    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "");
+    EXPECT_THROW(scan->ElementText("<name>"), IoError);
+    EXPECT_THROW(scan->FindText("<name>"), IoError);
+    EXPECT_THROW(scan->SkipPastTag("<name>"), IoError);
+    EXPECT_THROW(scan->DescriptionText("<description>"), IoError);
+    EXPECT_THROW(scan->NestedElementText("<point>", "<coordinates>"), IoError);
+
+    Scan fromTheStart({"<name>exilim log</name>"}, 0);
+    EXPECT_THROW(fromTheStart->FindText("<name>exilim log</name>"), IoError);
+}
+
+TEST(LogScanner, TextJoinedPastTheLineLimitIsRefused) {
+    // Every line is short, but an element that never closes would join the rest of the log.
+    std::vector<std::string> lines = {"<name>1"};
+    const std::string line(1000, 'x');
+    for (int i = 0; i < 300; ++i)
+        lines.push_back(line);
+    lines.push_back("</name>");
+    std::string bytes;
+    for (const std::string& each : lines)
+        bytes += each + "\r\n";
+    MemorySource source(bytes, 4096);
+    TextReader reader(source, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
+                      128 * 1024);
+    TLogScanner scanner(reader);
+    EXPECT_THROW(scanner.ElementText("<name>"), LineTooLong);
+
+    // Just under the limit the element is read whole.
+    lines.resize(120);
+    lines.push_back("</name>");
+    bytes.clear();
+    for (const std::string& each : lines)
+        bytes += each + "\r\n";
+    MemorySource shorter(bytes, 4096);
+    TextReader shorterReader(shorter, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
+                             128 * 1024);
+    TLogScanner shorterScanner(shorterReader);
+    EXPECT_EQ(shorterScanner.ElementText("<name>").size(), 1 + 119 * line.size());
 }
 
 TEST(LogScanner, EveryTagGetsItsOwnClosingTagAsTagsComeAndGo) {

@@ -314,6 +314,13 @@ TEST(IniLocation, WhichFileIsChosen) {
     EXPECT_EQ(ChosenIniFile(system), "D:\\work\\D:x.ini");
     system.parameters = {"a.ini.ini"};
     EXPECT_EQ(ChosenIniFile(system), "C:\\Tools\\a.ini.ini");
+    // "/" separates folders too: the folder probed is the file's own.
+    system.parameters = {"sub/x.ini"};
+    EXPECT_EQ(ChosenIniFile(system), "D:\\work\\sub/x.ini");
+    system.parameters = {"E:/gps.v2/mine.ini"};
+    system.probed.clear();
+    LocateIniFile(system);
+    EXPECT_EQ(system.probed, (std::vector<std::string>{"D:\\work\\E:/gps.v2/"}));
 }
 
 TEST(IniLocation, UnwritableFolderFallsBackToThePerUserCopy) {

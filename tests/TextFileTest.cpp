@@ -151,6 +151,28 @@ TEST(TextReader, NextLineContainingIsNextLineWithASearch) {
     }
 }
 
+TEST(TextReader, LinesUpToTheLimitAndNoLonger) {
+    constexpr std::size_t limit = 128 * 1024;
+    for (const std::size_t length : {limit - 1, limit, limit + 1, 3 * limit}) {
+        // Spanning reads, and in the middle of the text.
+        const std::string bytes = "a\n" + std::string(length, 'x') + "\nb\n";
+        MemorySource source(bytes, 5000);
+        TextReader reader(source, Cp("1252"), TextReader::LetterCase::AsIs, limit);
+        EXPECT_EQ(reader.NextLine(), "a");
+        if (length <= limit) {
+            EXPECT_EQ(reader.NextLine().size(), length);
+            EXPECT_EQ(reader.NextLine(), "b");
+        } else {
+            EXPECT_THROW(reader.NextLine(), LineTooLong) << length;
+        }
+    }
+    // A limit below the read buffer's size is raised to it.
+    MemorySource source(std::string(100000, 'y'), 5000);
+    TextReader reader(source, Cp("1252"), TextReader::LetterCase::AsIs, 10);
+    EXPECT_EQ(reader.MaxLineBytes(), limit);
+    EXPECT_EQ(reader.NextLine().size(), 100000u);
+}
+
 TEST(TextReader, ReadFailurePassesOnAsIoError) {
     MemorySource source("line one\r\nline two\r\n", 100, 10);
     TextReader reader(source, Cp("1252"));

@@ -33,9 +33,15 @@ TEST(TextUtil, WindowsPathParts) {
     EXPECT_EQ(ExtractFileName("walk.kml", kWin), "walk.kml");
     EXPECT_EQ(ExtractFileExt("D:\\gps.2023\\walk", kWin), "");
     EXPECT_EQ(ExtractFileExt("D:\\gps\\walk.csv.kml", kWin), ".kml");
-    EXPECT_EQ(ExtractFileExt("a/b.c", kWin), ".c") << "'/' is no delimiter there";
     EXPECT_EQ(ChangeFileExt("D:\\gps\\Track.KML", ".csv", kWin), "D:\\gps\\Track.csv");
     EXPECT_EQ(ChangeFileExt("D:\\gps.x\\track", ".csv", kWin), "D:\\gps.x\\track.csv");
+    // "/" separates folders as "\\" does: the CSV file stays in the log's folder.
+    EXPECT_EQ(ChangeFileExt("logs.v2/walk", ".csv", kWin), "logs.v2/walk.csv");
+    EXPECT_EQ(ExtractFilePath("logs.v2/walk", kWin), "logs.v2/");
+    EXPECT_EQ(ExtractFileName("logs.v2/walk", kWin), "walk");
+    EXPECT_EQ(ChangeFileExt("C:/Users/john.doe/track", ".csv", kWin), "C:/Users/john.doe/track.csv");
+    EXPECT_EQ(ExtractFilePath("D:\\gps/sub\\walk.kml", kWin), "D:\\gps/sub\\");
+    EXPECT_EQ(ExtractFileExt("a.b/c", kWin), "");
 }
 
 TEST(TextUtil, PosixPathParts) {

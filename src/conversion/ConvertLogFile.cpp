@@ -1,10 +1,13 @@
 #include "conversion/ConvertLogFile.h"
 
+#include <new>
 #include <optional>
 
 #include "conversion/CsvLayout.h"
 #include "conversion/LogScanner.h"
 #include "platform/File.h"
+#include "platform/FileReplacement.h"
+#include "platform/IoError.h"
 #include "text/TextFile.h"
 #include "text/TextUtil.h"
 
@@ -14,44 +17,10 @@ namespace {
 
 constexpr std::string_view kSignature = "<name>exilim log</name>";
 
-// The CSV file of one conversion, written under a temporary name beside its final one and put
-// in place by Commit; until then any file already under the final name stays untouched.
-class CsvOutput {
-public:
-    CsvOutput(const std::string& csvName, const CodePage& codePage)
-        : csvName_((CheckReplaceable(csvName), csvName)),
-          file_(OutputFile::CreateTemporaryBeside(csvName, temporaryName_)),
-          writer_(file_, codePage) {}
-    CsvOutput(const CsvOutput&) = delete;
-    CsvOutput& operator=(const CsvOutput&) = delete;
-    ~CsvOutput() { Discard(); }
-
-    TextWriter& Writer() noexcept { return writer_; }
-
-    void Commit() {
-        writer_.Flush();
-        file_.Close();
-        MoveFileReplacing(temporaryName_, csvName_);
-        temporaryName_.clear();
-    }
-
-    void Discard() noexcept {
-        if (temporaryName_.empty()) return;
-        try {
-            file_.Close();
-        } catch (...) {
-            // The file goes anyway; a failed close only means lost bytes nobody wants.
-        }
-        RemoveFile(temporaryName_);
-        temporaryName_.clear();
-    }
-
-private:
-    std::string csvName_;
-    std::string temporaryName_;
-    OutputFile file_;
-    TextWriter writer_;
-};
+// Out of memory is told in the system's own words, like any other failure that ends a run.
+[[noreturn]] void PassOnOutOfMemory(const std::string& logFileName) {
+    throw IoError(OutOfMemoryError(), "Cannot convert", logFileName);
+}
 
 } // namespace
 
@@ -66,29 +35,40 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
     std::optional<InputTextFile> log;
     try {
         log.emplace(logFileName, codePage, TextReader::LetterCase::Lower);
-    } catch (const std::exception&) {
+    } catch (const IoError&) {
         report.Reveal();
         report.Add("Not found: " + logFileName + "\r\n");
         outcome.Count = kLogNotOpened;
         return outcome;
+    } catch (const std::bad_alloc&) {
+        PassOnOutOfMemory(logFileName);
     }
 
     const std::string csvName = CsvFileName(logFileName);
-    std::optional<CsvOutput> csv;
+    std::optional<FileReplacement> csv;
     try {
-        csv.emplace(csvName, codePage);
-    } catch (const std::exception&) {
+        csv.emplace(csvName);
+    } catch (const IoError&) {
         report.Reveal();
         report.Add("Cannot create file: " + csvName + "\r\n");
         log->Close();
         outcome.Count = kCsvNotCreated;
         return outcome;
+    } catch (const std::bad_alloc&) {
+        PassOnOutOfMemory(logFileName);
     }
 
+    // The finishing steps of a conversion broken off: an earlier CSV file stays as it was.
+    const auto breakOff = [&] {
+        log->Close();
+        csv->Discard();
+        report.Reveal();
+    };
     try {
+        TextWriter writer(*csv, codePage);
         report.Add("Path: " + std::string(ExtractFilePath(logFileName)) +
                    "\r\nFile: " + std::string(ExtractFileName(logFileName)));
-        csv->Writer().WriteLine(HeaderLine(options));
+        writer.WriteLine(HeaderLine(options));
 
         TextReader& reader = log->Reader();
         TLogScanner scanner(reader);
@@ -108,7 +88,7 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
                 scanner.DescriptionText("<description>", dateTime);
                 scanner.NestedElementText("<point>", "<coordinates>", coordinates);
                 if (!dateTime.empty()) {
-                    WriteRecord(csv->Writer(), options, index, dateTime, coordinates);
+                    WriteRecord(writer, options, index, dateTime, coordinates);
                     ++outcome.Count;
                 }
             }
@@ -117,14 +97,23 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
 
         log->Close();
         if (outcome.Count > 0) {
+            writer.Flush();
             csv->Commit();
         } else {
             csv->Discard();
         }
+    } catch (const LineTooLong& tooLong) {
+        // Not the system's failure and not the run's: this file ends here, the run goes on.
+        breakOff();
+        report.Add("  Line longer than " + std::to_string(tooLong.Limit() / (1024 * 1024)) +
+                   " MiB: " + logFileName);
+        outcome = {false, kLineTooLong};
+    } catch (const std::bad_alloc&) {
+        breakOff();
+        report.Add("  Error!!\r\n");
+        PassOnOutOfMemory(logFileName);
     } catch (...) {
-        log->Close();
-        csv->Discard();
-        report.Reveal();
+        breakOff();
         report.Add("  Error!!\r\n");
         throw;
     }

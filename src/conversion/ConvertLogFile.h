@@ -9,12 +9,13 @@
 namespace nordavel {
 
 // Converts the camera log `logFileName` into the CSV file beside it (same name, extension
-// ".csv"), telling the report what happened. Expected failures come back as outcome codes. A
-// failure to write the CSV file or to read the log's end is thrown on, after both files have been
-// closed and the report has been told.
+// ".csv"), telling the report what happened. Expected failures come back as outcome codes, a
+// line too long for the reader among them. A failure to read the log or to write the CSV file,
+// and memory exhaustion, are thrown on as IoError, after both files have been closed and the
+// report has been told: a log that could not be read whole must not pass for converted.
 //
-// The CSV file is written under a temporary name and moved over the CSV name only when it holds
-// at least one record, so a file already there is never lost to a failed conversion.
+// The CSV file's new content is written aside and put in place only when it holds at least one
+// record (FileReplacement), so a file already there is never lost to a failed conversion.
 TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOptions& options,
                                   ReportLog& report, const CodePage& codePage);
 

@@ -23,5 +23,7 @@ struct TConversionOutcome {
 inline constexpr std::int32_t kLogNotOpened = -1;
 inline constexpr std::int32_t kCsvNotCreated = -2;
 inline constexpr std::int32_t kNotCameraLog = -3;
+// A line, or an element's text joined over lines, longer than the reader's limit.
+inline constexpr std::int32_t kLineTooLong = -4;
 
 } // namespace nordavel

@@ -66,7 +66,14 @@ void TLogScanner::AppendNextLine() {
     } else {
         joined_.assign(pending_);
     }
-    joined_.append(log_.NextLine());
+    pending_ = joined_;
+    const std::string_view next = log_.NextLine();
+    if (next.size() > log_.MaxLineBytes() - std::min(joined_.size(), log_.MaxLineBytes())) {
+        std::string().swap(joined_);
+        pending_ = {};
+        throw LineTooLong(log_.MaxLineBytes());
+    }
+    joined_.append(next);
     pending_ = joined_;
 }
 
@@ -80,7 +87,7 @@ std::size_t TLogScanner::SearchLines(std::string_view text) {
     return log_.NextLineContaining(text, pending_);
 }
 
-bool TLogScanner::SkipPastTagOrThrow(std::string_view tag) {
+bool TLogScanner::SkipPastTag(std::string_view tag) {
     const std::size_t found = SearchLines(tag);
     if (found == npos) return false;
     pending_.remove_prefix(found + tag.size());
@@ -119,99 +126,72 @@ std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
     return std::string_view(text, found);
 }
 
-std::string_view TLogScanner::ElementTextOrThrow(std::string_view tag) {
-    if (!SkipPastTagOrThrow(tag)) return {};
+std::string_view TLogScanner::ElementTextView(std::string_view tag) {
+    if (!SkipPastTag(tag)) return {};
     std::string_view text = ReadUntilView(ClosingTagFor(tag));
     while (!text.empty() && !IsAsciiDigit(text.front()))
         text.remove_prefix(1);
     return text;
 }
 
-std::string_view TLogScanner::DescriptionTextOrThrow(std::string_view tag) {
-    if (!SkipPastTagOrThrow(tag)) return {};
+std::string_view TLogScanner::DescriptionTextView(std::string_view tag) {
+    if (!SkipPastTag(tag)) return {};
     const std::string_view description = ReadUntilView(ClosingTagFor(tag));
     if (description.empty()) return {};
     // The rest of the line after the closing tag is dropped.
     pending_ = description;
-    if (!SkipPastTagOrThrow("<br>")) return {};
+    if (!SkipPastTag("<br>")) return {};
     std::string_view bracketed = Trim(ReadUntilView(")"));
     if (const std::size_t open = FindByte(bracketed.data(), bracketed.size(), '('); open != npos)
         bracketed.remove_prefix(open + 1);
     return Trim(bracketed);
 }
 
-std::string_view TLogScanner::NestedElementTextOrThrow(std::string_view outer,
+std::string_view TLogScanner::NestedElementTextView(std::string_view outer,
                                                        std::string_view inner) {
-    if (!SkipPastTagOrThrow(outer)) return {};
-    if (!SkipPastTagOrThrow(inner)) return {};
+    if (!SkipPastTag(outer)) return {};
+    if (!SkipPastTag(inner)) return {};
     return ReadUntilView(ClosingTagFor(inner));
 }
 
-template <typename Operation>
-void TLogScanner::Absorbing(std::string& text, Operation operation) noexcept {
-    try {
-        // The view lies in the pending text's storage, which nothing changes before the copy.
-        // Clearing first spares assign's care for a source inside the text itself.
-        const std::string_view result = operation();
-        text.clear();
-        text.append(result);
-    } catch (...) {
-        Clear();
-        text.clear();
-    }
+void TLogScanner::ElementText(std::string_view tag, std::string& text) {
+    // Cleared first: the view lies in the pending text's storage, and assign would have to
+    // allow for a source inside the text itself.
+    const std::string_view result = ElementTextView(tag);
+    text.clear();
+    text.append(result);
 }
 
-void TLogScanner::ElementText(std::string_view tag, std::string& text) noexcept {
-    Absorbing(text, [&] { return ElementTextOrThrow(tag); });
-}
-
-void TLogScanner::DescriptionText(std::string_view tag, std::string& text) noexcept {
-    Absorbing(text, [&] { return DescriptionTextOrThrow(tag); });
+void TLogScanner::DescriptionText(std::string_view tag, std::string& text) {
+    const std::string_view result = DescriptionTextView(tag);
+    text.clear();
+    text.append(result);
 }
 
 void TLogScanner::NestedElementText(std::string_view outer, std::string_view inner,
-                                    std::string& text) noexcept {
-    Absorbing(text, [&] { return NestedElementTextOrThrow(outer, inner); });
+                                    std::string& text) {
+    const std::string_view result = NestedElementTextView(outer, inner);
+    text.clear();
+    text.append(result);
 }
 
-std::string TLogScanner::ElementText(std::string_view tag) noexcept {
-    std::string text;
-    ElementText(tag, text);
-    return text;
+std::string TLogScanner::ElementText(std::string_view tag) {
+    return std::string(ElementTextView(tag));
 }
 
-std::string TLogScanner::DescriptionText(std::string_view tag) noexcept {
-    std::string text;
-    DescriptionText(tag, text);
-    return text;
+std::string TLogScanner::DescriptionText(std::string_view tag) {
+    return std::string(DescriptionTextView(tag));
 }
 
-std::string TLogScanner::NestedElementText(std::string_view outer,
-                                           std::string_view inner) noexcept {
-    std::string text;
-    NestedElementText(outer, inner, text);
-    return text;
+std::string TLogScanner::NestedElementText(std::string_view outer, std::string_view inner) {
+    return std::string(NestedElementTextView(outer, inner));
 }
 
-bool TLogScanner::FindText(std::string_view text) noexcept {
-    try {
-        const std::size_t found = SearchLines(text);
-        if (found == npos) return false;
-        pending_.remove_prefix(found);
-        return true;
-    } catch (...) {
-        Clear();
-        return false;
-    }
-}
-
-bool TLogScanner::SkipPastTag(std::string_view tag) noexcept {
-    try {
-        return SkipPastTagOrThrow(tag);
-    } catch (...) {
-        Clear();
-        return false;
-    }
+bool TLogScanner::FindText(std::string_view text) {
+    const std::size_t found = SearchLines(text);
+    if (found == npos) return false;
+    pending_.remove_prefix(found);
+    return true;
 }
 
 } // namespace nordavel

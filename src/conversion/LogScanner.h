@@ -19,46 +19,45 @@ public:
     // `log` must deliver lower-cased lines (TextReader::LetterCase::Lower).
     explicit TLogScanner(TextReader& log) : log_(log) {}
 
-    // These operations absorb every failure (read errors, memory exhaustion): the pending text
-    // is emptied and the result is false or empty text.
-    bool FindText(std::string_view text) noexcept;
-    bool SkipPastTag(std::string_view tag) noexcept;
-    std::string ElementText(std::string_view tag) noexcept;
-    std::string DescriptionText(std::string_view tag) noexcept;
-    std::string NestedElementText(std::string_view outer, std::string_view inner) noexcept;
+    // A text that is not found is no failure: the result is false or empty text. A failure to
+    // read the log (IoError), a line or joined text longer than the reader allows (LineTooLong)
+    // and memory exhaustion pass on to the caller: an unreadable log must not look like a log
+    // without that text.
+    bool FindText(std::string_view text);
+    bool SkipPastTag(std::string_view tag);
+    std::string ElementText(std::string_view tag);
+    std::string DescriptionText(std::string_view tag);
+    std::string NestedElementText(std::string_view outer, std::string_view inner);
 
     // The same three, giving their text in `text`, whose storage is reused from call to call.
-    void ElementText(std::string_view tag, std::string& text) noexcept;
-    void DescriptionText(std::string_view tag, std::string& text) noexcept;
-    void NestedElementText(std::string_view outer, std::string_view inner,
-                           std::string& text) noexcept;
+    void ElementText(std::string_view tag, std::string& text);
+    void DescriptionText(std::string_view tag, std::string& text);
+    void NestedElementText(std::string_view outer, std::string_view inner, std::string& text);
 
-    // Passes failures on to its caller.
     std::string ReadUntil(std::string_view marker) { return std::string(ReadUntilView(marker)); }
 
     std::string_view PendingText() const noexcept { return pending_; }
 
 private:
-    bool SkipPastTagOrThrow(std::string_view tag);
     // ReadUntil without a copy: the text stands in the pending text's storage, right in front of
     // what is left pending, and stays valid until the next line is read.
     std::string_view ReadUntilView(std::string_view marker);
     // For ReadUntilView when the pending text lacks the marker: appends lines until the marker
     // stands in the joined text and returns its offset there, or npos at the end of the log.
     std::size_t JoinLinesUntil(std::string_view marker);
-    std::string_view ElementTextOrThrow(std::string_view tag);
-    std::string_view DescriptionTextOrThrow(std::string_view tag);
-    std::string_view NestedElementTextOrThrow(std::string_view outer, std::string_view inner);
-    // Runs one of the above, absorbing its failures.
-    template <typename Operation>
-    void Absorbing(std::string& text, Operation operation) noexcept;
+    // The operations' texts as views into the pending text's storage, valid until the next
+    // line is read.
+    std::string_view ElementTextView(std::string_view tag);
+    std::string_view DescriptionTextView(std::string_view tag);
+    std::string_view NestedElementTextView(std::string_view outer, std::string_view inner);
 
     // Searches forward line by line until `text` is found, each line replacing the pending
     // text; returns its offset in the pending text, or npos at the end of the log.
     std::size_t SearchLines(std::string_view text);
     void ReplaceWithNextLine() { pending_ = log_.NextLine(); }
+    // Joins the next line to the pending text; LineTooLong when the two would be longer than
+    // the reader's line limit, so that a marker that never comes cannot hold the whole log.
     void AppendNextLine();
-    void Clear() noexcept { pending_ = {}; }
     // The closing tag of `openingTag`, kept from one element to the next: a tag made afresh
     // for every search is read back, a word at a time, before the bytes just stored can be
     // forwarded, which stalls every comparison with it.

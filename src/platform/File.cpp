@@ -19,7 +19,7 @@ void CheckNameLength(const std::string& path, const char* action) {
     if (CharacterCount(path) > kMaxFileNameLength) throw IoError(kNameTooLong, action, path);
 }
 
-std::string TemporaryNameBeside(const std::string& besidePath, std::uint32_t attempt) {
+std::string TemporaryNameIn(const std::string& folder, std::uint32_t attempt) {
     // Unique enough across processes and attempts; creation itself refuses an existing name.
     static std::uint32_t counter = 0;
     const auto ticks =
@@ -28,7 +28,7 @@ std::string TemporaryNameBeside(const std::string& besidePath, std::uint32_t att
                                 attempt * 40503u + ++counter;
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "~nv%08x.tmp", static_cast<unsigned>(mixed));
-    return std::string(ExtractFilePath(besidePath)) + suffix;
+    return folder + suffix;
 }
 
 } // namespace nordavel::detail

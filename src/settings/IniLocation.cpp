@@ -12,9 +12,9 @@ bool EndsInIni(std::string_view text) {
     return text.size() >= 4 && LowerAscii(text.substr(text.size() - 4)) == ".ini";
 }
 
-// The folder part up to and including the last "\" only: a drive's ":" does not count here.
+// The folder part up to and including the last "\" or "/": a drive's ":" does not count here.
 std::string FolderOf(std::string_view path) {
-    const std::size_t slash = path.rfind('\\');
+    const std::size_t slash = path.find_last_of("\\/");
     return std::string(slash == std::string_view::npos ? std::string_view()
                                                        : path.substr(0, slash + 1));
 }
@@ -25,7 +25,7 @@ std::string ChosenIniFile(const IniLocationSystem& system) {
     const std::string executable = system.ExecutablePath();
     for (const std::string& parameter : system.Parameters()) {
         if (!EndsInIni(parameter)) continue;
-        if (parameter.find_first_of("\\:") != std::string::npos)
+        if (parameter.find_first_of("\\/:") != std::string::npos)
             return system.AbsolutePath(parameter);
         return std::string(ExtractFilePath(executable, kWindows)) + parameter;
     }

@@ -14,8 +14,13 @@ constexpr std::size_t kWriteBufferSize = 64 * 1024;
 
 } // namespace
 
-TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase letterCase)
-    : source_(source), decoder_(codePage), lower_(letterCase == LetterCase::Lower) {
+LineTooLong::LineTooLong(std::size_t limit)
+    : std::length_error("line longer than " + std::to_string(limit) + " bytes"), limit_(limit) {}
+
+TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase letterCase,
+                       std::size_t maxLineBytes)
+    : source_(source), decoder_(codePage), lower_(letterCase == LetterCase::Lower),
+      maxLineBytes_(std::max(maxLineBytes, kReadBufferSize)) {
     for (Buffer& buffer : buffers_) {
         buffer.bytes.reset(new char[kReadBufferSize]);
         if (lower_) buffer.lowered.reset(new char[kReadBufferSize]);
@@ -68,6 +73,10 @@ std::string_view TextReader::NextLine() {
         const void* lf = std::memchr(more, '\n', end_);
         const std::size_t length =
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - more) : end_;
+        if (length > maxLineBytes_ - longLine_.size()) {
+            std::string().swap(longLine_);
+            throw LineTooLong(maxLineBytes_);
+        }
         longLine_.append(more, length);
         begin_ = lf ? length + 1 : length;
         if (lf) break;

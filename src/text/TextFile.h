@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -10,9 +11,25 @@
 
 namespace nordavel {
 
+// The longest line a log may have. Camera logs have lines under 1 KiB; the limit is there so that
+// a file without line ends (or /dev/zero under another name) cannot take all memory.
+inline constexpr std::size_t kMaxLineBytes = 64 * 1024 * 1024;
+
+// A line, or a text joined from several lines, longer than the reader's limit: the text cannot
+// be read, but nothing is wrong with the file or the system.
+class LineTooLong : public std::length_error {
+public:
+    explicit LineTooLong(std::size_t limit);
+    std::size_t Limit() const noexcept { return limit_; }
+
+private:
+    std::size_t limit_;
+};
+
 // Reads 8-bit text line by line and hands each line over as UTF-8.
 // A line ends at LF or CR LF; every other CR is dropped and does not end a line. A Ctrl-Z byte
-// ends the text. Lines may be of any length.
+// ends the text. A line longer than the limit (at most kMaxLineBytes bytes as read) throws
+// LineTooLong.
 //
 // Lines are handed out as views, without copying where the bytes allow it: the text of a line
 // stays valid until the next call of NextLine (AtEnd leaves it alone). Reading alternates
@@ -23,8 +40,12 @@ public:
 
     // With LetterCase::Lower every line comes with its letters A to Z in lower case (only those;
     // the decoded text is changed, never the raw bytes).
+    // `maxLineBytes` is rounded up to the read buffer's size (128 KiB): a line that fits in one
+    // buffer is never refused.
     TextReader(ByteSource& source, const CodePage& codePage,
-               LetterCase letterCase = LetterCase::AsIs);
+               LetterCase letterCase = LetterCase::AsIs, std::size_t maxLineBytes = kMaxLineBytes);
+
+    std::size_t MaxLineBytes() const noexcept { return maxLineBytes_; }
 
     // True when no byte remains unread or the next byte is Ctrl-Z.
     bool AtEnd();
@@ -54,6 +75,7 @@ private:
     ByteSource& source_;
     TextDecoder decoder_;
     bool lower_;
+    std::size_t maxLineBytes_;
     Buffer buffers_[2];
     int current_ = 1;
     // The current buffer's bytes, and where its lines are handed out from as they stand

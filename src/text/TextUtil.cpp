@@ -20,7 +20,7 @@ std::string UpperAscii(std::string_view text) {
 namespace {
 
 std::string_view Delimiters(PathStyle style) noexcept {
-    return style == PathStyle::Windows ? std::string_view("\\:") : std::string_view("/");
+    return style == PathStyle::Windows ? std::string_view("\\/:") : std::string_view("/");
 }
 
 // Index just past the folder part.

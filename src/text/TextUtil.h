@@ -32,7 +32,8 @@ constexpr std::string_view Trim(std::string_view text) noexcept {
 }
 
 // How a path is split into folder, file and extension. Windows paths end the folder at the last
-// "\" or ":"; POSIX paths at the last "/".
+// "\", "/" or ":" (Windows takes "/" as a separator too, so "C:/gps/walk" names walk in gps);
+// POSIX paths at the last "/".
 enum class PathStyle { Windows, Posix };
 #ifdef _WIN32
 inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
