@@ -46,3 +46,22 @@ if(NORDAVEL_SANITIZE)
                         -fno-sanitize-recover=all)
     add_link_options(-fsanitize=${NORDAVEL_SANITIZE})
 endif()
+
+# Fuzz builds: the libraries the fuzz targets drive carry libFuzzer's coverage instrumentation,
+# so that the fuzzer is steered by the branches of the scanner, the settings and the command
+# line, not only by those of its harness. The fuzz targets themselves link with
+# -fsanitize=fuzzer (the runtime and its main); any other program linking these libraries gets
+# the coverage callbacks from fuzzer-no-link.
+if(NORDAVEL_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "NORDAVEL_FUZZ needs clang (libFuzzer): -DCMAKE_CXX_COMPILER=clang++")
+endif()
+
+function(nordavel_fuzz_instrumented)
+    if(NOT NORDAVEL_FUZZ)
+        return()
+    endif()
+    foreach(target IN LISTS ARGN)
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+        target_link_options(${target} INTERFACE -fsanitize=fuzzer-no-link)
+    endforeach()
+endfunction()

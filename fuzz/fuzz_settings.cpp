@@ -1,0 +1,542 @@
+// Arbitrary text as the settings file. LoadSettings reads it into fake windows, SaveSettings
+// writes them back into the same text, and loading that again must give the same windows; what
+// the windows receive must be what the file says, within what the code promises. Beside that,
+// the values themselves: integers and their text, booleans, MulDiv and the screen font size.
+//
+// The input is the INI text up to its first NUL byte; the bytes after it describe the machine
+// (monitors, window size, locale, pixels per inch, the state before loading, failures).
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fuzzer/FuzzedDataProvider.h>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Placement.h"
+#include "conversion/CsvOptions.h"
+#include "settings/Settings.h"
+#include "settings/SettingsValues.h"
+
+namespace {
+
+using namespace nordavel;
+
+// Stops with the reason, which libFuzzer shows above the crash report.
+void Check(bool condition, const char* what) {
+    if (condition) return;
+    std::fprintf(stderr, "settings property violated: %s\n", what);
+    std::abort();
+}
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// An INI file the way the profile functions see it, small: "[section]" lines and "key=value"
+// lines, names compared without letter case, blanks around names and values dropped, the first
+// of two equal sections or keys counts. A write replaces the value where a read finds it, or
+// adds the key at the end of its section, or the section at the end of the file.
+class IniStore : public SettingsStore {
+public:
+    explicit IniStore(std::string_view text) {
+        while (!text.empty()) {
+            const std::size_t end = text.find('\n');
+            lines_.emplace_back(text.substr(0, end));
+            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        }
+    }
+
+    bool exists = true;
+    bool createFails = false;
+    int writesBeforeFailure = -1; // negative: writes never fail
+    bool flushed = false;
+    std::vector<std::string> written; // "Section/Key=value", in order
+
+    bool Exists() const override { return exists; }
+    void CreateEmpty() override {
+        Check(!exists, "CreateEmpty only when there is no file");
+        if (createFails) throw std::runtime_error("cannot create");
+        exists = true;
+    }
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const override {
+        const Place place = Find(section, key);
+        if (place.keyLine == kNone) return std::nullopt;
+        const std::string_view line = lines_[place.keyLine];
+        return std::string(TrimBlanks(line.substr(line.find('=') + 1)));
+    }
+    void Write(std::string_view section, std::string_view key, std::string_view value) override {
+        Check(exists, "no write before the file exists");
+        if (writesBeforeFailure == 0) throw std::runtime_error("read-only");
+        if (writesBeforeFailure > 0) --writesBeforeFailure;
+        written.push_back(std::string(section) + "/" + std::string(key) + "=" + std::string(value));
+        const std::string line = std::string(key) + "=" + std::string(value);
+        const Place place = Find(section, key);
+        if (place.keyLine != kNone) {
+            lines_[place.keyLine] = line;
+        } else if (place.sectionEnd != kNone) {
+            lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(place.sectionEnd), line);
+        } else {
+            lines_.push_back("[" + std::string(section) + "]");
+            lines_.push_back(line);
+        }
+    }
+    void Flush() override { flushed = true; }
+
+    std::string Text() const {
+        std::string text;
+        for (const std::string& line : lines_)
+            text += line + "\r\n";
+        return text;
+    }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    struct Place {
+        std::size_t keyLine = kNone;
+        std::size_t sectionEnd = kNone; // the line after the section's last one
+    };
+
+    static std::optional<std::string_view> SectionName(std::string_view line) {
+        line = TrimBlanks(line);
+        if (line.empty() || line.front() != '[') return std::nullopt;
+        line.remove_prefix(1);
+        return TrimBlanks(line.substr(0, line.find(']')));
+    }
+
+    Place Find(std::string_view section, std::string_view key) const {
+        Place place;
+        std::size_t i = 0;
+        while (i < lines_.size() &&
+               !(SectionName(lines_[i]) && SameName(*SectionName(lines_[i]), section)))
+            ++i;
+        if (i == lines_.size()) return place;
+        for (++i; i < lines_.size() && !SectionName(lines_[i]); ++i) {
+            const std::string_view line = lines_[i];
+            const std::size_t equals = line.find('=');
+            if (TrimBlanks(line).starts_with(';') || equals == std::string_view::npos) continue;
+            if (place.keyLine == kNone && SameName(TrimBlanks(line.substr(0, equals)), key))
+                place.keyLine = i;
+        }
+        place.sectionEnd = i;
+        return place;
+    }
+
+    std::vector<std::string> lines_;
+};
+
+// The monitors, the window and what the system tells, as the bytes after the text describe them.
+struct Machine {
+    std::vector<Rect> workAreas;
+    std::size_t current = 0; // the monitor the main window is on before loading
+    WindowSize window;
+    std::uint32_t locale = 1033;
+    std::int32_t pixelsPerInch = 96;
+    TCsvOptions options;
+    TFontSettings font;
+    bool fileExists = true;
+    bool createFails = false;
+    int writesBeforeFailure = -1;
+};
+
+Machine MachineFrom(FuzzedDataProvider& input) {
+    Machine machine;
+    // Side by side from left to right, as the virtual screen lays them out.
+    const int monitors = input.ConsumeIntegralInRange(1, 3);
+    int left = input.ConsumeIntegralInRange(-8000, 0);
+    for (int i = 0; i < monitors; ++i) {
+        Rect area;
+        area.left = left + input.ConsumeIntegralInRange(0, 200);
+        area.top = input.ConsumeIntegralInRange(-4000, 4000);
+        area.right = area.left + input.ConsumeIntegralInRange(1, 8000);
+        area.bottom = area.top + input.ConsumeIntegralInRange(1, 8000);
+        machine.workAreas.push_back(area);
+        left = area.right;
+    }
+    machine.current = input.ConsumeIntegralInRange<std::size_t>(0, machine.workAreas.size() - 1);
+    machine.window.width = input.ConsumeIntegralInRange(0, 9000);
+    machine.window.height = input.ConsumeIntegralInRange(0, 9000);
+    machine.locale = input.ConsumeBool() ? kJapaneseLocale : input.ConsumeIntegral<std::uint32_t>();
+    machine.pixelsPerInch = input.ConsumeBool() ? input.ConsumeIntegralInRange(72, 480)
+                                                : input.ConsumeIntegral<std::int32_t>();
+    machine.options = TCsvOptions{input.ConsumeBool(), input.ConsumeBool(), input.ConsumeBool(),
+                                  input.ConsumeBool(), input.ConsumeBool()};
+    machine.font.Charset = input.ConsumeIntegral<std::uint8_t>();
+    machine.font.Size = input.ConsumeIntegral<std::int32_t>();
+    // What the program starts with, or what an earlier load read.
+    machine.font.Name = input.PickValueInArray({"Tahoma", "Nordic Sans", "", "Mono 2"});
+    machine.fileExists = input.ConsumeBool();
+    machine.createFails = input.ConsumeBool();
+    machine.writesBeforeFailure = input.ConsumeBool() ? input.ConsumeIntegralInRange(0, 11) : -1;
+    return machine;
+}
+
+// The windows as the settings see them, recording every call.
+class FakeWindows : public SettingsTarget {
+public:
+    explicit FakeWindows(const Machine& machine) : options(machine.options), machine_(machine) {}
+
+    std::vector<std::string> dialogFolders;
+    std::vector<Point> positions;
+    std::vector<Point> movedTo;
+    Rect areaThere;
+    struct Font {
+        std::uint8_t charset;
+        std::string name;
+        std::int32_t size;
+    };
+    std::vector<Font> fonts;
+    TCsvOptions options;
+    int optionsSet = 0;
+    Point position{12345, 12345}; // before loading: wherever the system put it
+
+    std::string ExecutableFolder() const override { return "C:\\Tools\\"; }
+    std::string DialogFolder() const override {
+        return dialogFolders.empty() ? std::string() : dialogFolders.back();
+    }
+    void SetDialogFolder(const std::string& folder) override { dialogFolders.push_back(folder); }
+    WindowSize MainWindowSize() const override { return machine_.window; }
+    Point MainWindowPosition() const override { return position; }
+    void SetMainWindowPosition(Point topLeft) override {
+        positions.push_back(topLeft);
+        position = topLeft;
+    }
+    Rect WorkAreaNow() const override { return machine_.workAreas[machine_.current]; }
+    Rect WorkAreaAt(Point topLeft) override {
+        movedTo.push_back(topLeft);
+        // The monitor nearest to the point, counting steps across and down (the stored position
+        // may lie anywhere in 32 bits); the first of equally near ones.
+        auto distance = [&](const Rect& area) {
+            const std::int64_t dx = topLeft.x < area.left ? std::int64_t{area.left} - topLeft.x
+                                    : topLeft.x >= area.right
+                                        ? std::int64_t{topLeft.x} - area.right + 1
+                                        : 0;
+            const std::int64_t dy = topLeft.y < area.top ? std::int64_t{area.top} - topLeft.y
+                                    : topLeft.y >= area.bottom
+                                        ? std::int64_t{topLeft.y} - area.bottom + 1
+                                        : 0;
+            return dx + dy;
+        };
+        areaThere = *std::min_element(
+            machine_.workAreas.begin(), machine_.workAreas.end(),
+            [&](const Rect& a, const Rect& b) { return distance(a) < distance(b); });
+        return areaThere;
+    }
+    std::uint32_t UserDefaultLocale() const override { return machine_.locale; }
+    std::int32_t PixelsPerInch() const override { return machine_.pixelsPerInch; }
+    void ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) override {
+        fonts.push_back(Font{charset, name, size});
+    }
+    TCsvOptions Options() const override { return options; }
+    void SetOptions(const TCsvOptions& o) override {
+        options = o;
+        ++optionsSet;
+    }
+
+private:
+    const Machine& machine_;
+};
+
+// A folder as Windows resolves it: blanks and "\" at the end do not count, except the "\" of a
+// drive's root. The profile functions drop blanks around a value and DialogFolder drops one "\",
+// so a folder may come back spelt shorter ("D:\gps \\" as "D:\gps"), but never as another one.
+std::string_view FolderAsResolved(std::string_view folder) {
+    while (!folder.empty() &&
+           (IsBlank(folder.back()) ||
+            (folder.size() >= 2 && folder.back() == '\\' && folder[folder.size() - 2] != ':')))
+        folder.remove_suffix(1);
+    return folder;
+}
+
+bool SameOptions(const TCsvOptions& a, const TCsvOptions& b) {
+    return a.Index == b.Index && a.RCR == b.RCR && a.DateTime == b.DateTime && a.VALID == b.VALID &&
+           a.SNEW == b.SNEW;
+}
+
+// The integer a settings value stands for, worked out another way than the product does: by the
+// number of significant digits first, then by the standard library's conversion.
+std::optional<std::int32_t> ExpectedInteger(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return std::nullopt;
+    text.remove_prefix(start);
+    const bool hex = (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ||
+                     (text.size() > 1 && text[0] == '$');
+    bool negative = false;
+    if (hex) {
+        text.remove_prefix(text[0] == '$' ? 1 : 2);
+    } else if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const std::string_view allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (text.empty() || text.find_first_not_of(allowed) != std::string_view::npos)
+        return std::nullopt;
+    const std::size_t significant = std::min(text.find_first_not_of('0'), text.size());
+    const std::string digits(text.substr(significant));
+    if (digits.size() > (hex ? 8u : 10u)) return std::nullopt;
+    if (digits.empty()) return 0;
+    if (hex) {
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, 16)));
+    }
+    const long long magnitude = std::strtoll(digits.c_str(), nullptr, 10);
+    const long long value = negative ? -magnitude : magnitude;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+// a * b / c rounded half away from zero, from the quotient and the remainder; empty when c is 0
+// or the result needs more than 32 bits.
+std::optional<std::int32_t> ExpectedMulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+    if (c == 0) return std::nullopt;
+    const long long product = static_cast<long long>(a) * b;
+    long long quotient = product / c;
+    const long long remainder = product % c;
+    // |remainder| >= |c| / 2, compared without halving.
+    const long long twice = 2 * (remainder < 0 ? -remainder : remainder);
+    if (twice >= (c < 0 ? -static_cast<long long>(c) : c))
+        quotient += (product < 0) == (c < 0) ? 1 : -1;
+    if (quotient < std::numeric_limits<std::int32_t>::min() ||
+        quotient > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(quotient);
+}
+
+void CheckMulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+    const std::int32_t result = MulDiv(a, b, c);
+    const std::optional<std::int32_t> expected = ExpectedMulDiv(a, b, c);
+    // A result of exactly -2^31 comes back as -1, as from the Windows function; it is the one
+    // value in 32 bits that may, so either answer is taken for it.
+    Check(result == expected.value_or(-1) ||
+              (expected == std::numeric_limits<std::int32_t>::min() && result == -1),
+          "MulDiv: a * b / c rounded half away from zero, -1 when it cannot be given");
+}
+
+void CheckValue(std::string_view text, std::int32_t fallback) {
+    const std::optional<std::int32_t> parsed = ParseInteger(text);
+    Check(parsed == ExpectedInteger(text), "ParseInteger: the integer the text stands for");
+    Check(IntegerOr(text, fallback) == parsed.value_or(fallback), "IntegerOr");
+    const bool fallbackOn = (fallback & 1) != 0;
+    Check(BooleanOr(text, fallbackOn) == (parsed ? *parsed != 0 : fallbackOn),
+          "BooleanOr: an integer, 0 is off");
+}
+
+void CheckNumbers(FuzzedDataProvider& input) {
+    const auto a = input.ConsumeIntegral<std::int32_t>();
+    const auto b = input.ConsumeIntegral<std::int32_t>();
+    const auto c = input.ConsumeIntegral<std::int32_t>();
+    CheckMulDiv(a, b, c);
+    CheckMulDiv(a, 96, c);
+    Check(ScreenFontSize(a, c) == MulDiv(a, 96, c), "ScreenFontSize at 96 pixels per inch");
+
+    // Every value reads back as written, in each form the file may hold it.
+    Check(ParseInteger(IntegerText(a)) == a, "ParseInteger(IntegerText(v)) == v");
+    char hex[32];
+    std::snprintf(hex, sizeof hex, " \t0x%X", static_cast<unsigned>(a));
+    Check(ParseInteger(hex) == a, "0x and blanks in front");
+    std::snprintf(hex, sizeof hex, "$%08x", static_cast<unsigned>(a));
+    Check(ParseInteger(hex) == a, "$ and leading zeros");
+    Check(BooleanOr(BooleanText(a & 1), !(a & 1)) == ((a & 1) != 0), "booleans read back");
+}
+
+void CheckPlacement(const FakeWindows& windows, const Machine& machine,
+                    std::optional<std::int32_t> top, std::optional<std::int32_t> left) {
+    Check(windows.positions.size() == 1, "the main window is placed once");
+    const bool stored = top && left && *top != kNoPosition && *left != kNoPosition;
+    Check(windows.movedTo.size() == (stored ? 1u : 0u), "moved to a stored position only");
+    if (stored) {
+        Check(windows.movedTo[0] == (Point{*left, *top}), "moved to the stored position");
+    }
+    const Rect area = stored ? windows.areaThere : machine.workAreas[machine.current];
+    const Point at = windows.positions[0];
+    const WindowSize size = machine.window;
+    // Inside the work area where it fits; a window too wide ends at its right edge, one too tall
+    // begins at its top edge.
+    if (size.width <= area.Width()) {
+        Check(at.x >= area.left && at.x + size.width <= area.right, "inside the work area across");
+        if (stored)
+            Check(at.x == std::clamp(*left, area.left, area.right - size.width),
+                  "left edge moved least");
+        if (!stored) Check(at.x == area.left + (area.Width() - size.width) / 2, "centred across");
+    } else {
+        Check(at.x == area.right - size.width, "too wide: at the right edge");
+    }
+    if (size.height <= area.Height()) {
+        Check(at.y >= area.top && at.y + size.height <= area.bottom, "inside the work area down");
+        if (stored)
+            Check(at.y == std::clamp(*top, area.top, area.bottom - size.height),
+                  "top edge moved least");
+        if (!stored) Check(at.y == area.top + (area.Height() - size.height) / 2, "centred down");
+    } else {
+        Check(at.y == area.top, "too tall: at the top edge");
+    }
+}
+
+struct Loaded {
+    bool ok = false;
+    TFontSettings font;
+};
+
+// Loads `store` into `windows` and checks what the windows received against the file.
+Loaded LoadAndCheck(IniStore& store, FakeWindows& windows, const Machine& machine,
+                    const TFontSettings& fontBefore) {
+    const bool existed = store.exists;
+    Loaded loaded;
+    loaded.font = fontBefore;
+    loaded.ok = LoadSettings(store, windows, loaded.font);
+    if (!existed && store.createFails) {
+        Check(!loaded.ok, "a file that cannot be created ends the load");
+        Check(windows.dialogFolders.empty() && windows.positions.empty() && windows.fonts.empty() &&
+                  windows.optionsSet == 0 && loaded.font == fontBefore,
+              "nothing is applied before the failure");
+        return loaded;
+    }
+    Check(loaded.ok, "a load that nothing fails succeeds");
+    Check(store.exists, "the file exists after the load");
+
+    const std::optional<std::string> dataPath = store.Read("Option", "DataPath");
+    Check(windows.dialogFolders.size() == 1 &&
+              windows.dialogFolders[0] == DialogFolder(dataPath.value_or("C:\\Tools\\")),
+          "the dialog's folder from DataPath, else the executable's folder");
+
+    auto integer = [&](std::string_view section, std::string_view key) {
+        const std::optional<std::string> text = store.Read(section, key);
+        return text ? ExpectedInteger(*text) : std::nullopt;
+    };
+    CheckPlacement(windows, machine, integer("Option", "MainTop"), integer("Option", "MainLeft"));
+
+    const TFontSettings defaults =
+        machine.locale == kJapaneseLocale ? kJapaneseFontDefaults : fontBefore;
+    const std::int32_t charset = integer("Font", "Charset").value_or(defaults.Charset);
+    Check(loaded.font.Charset == static_cast<std::uint8_t>(charset & 0xFF),
+          "the charset's low 8 bits");
+    Check(loaded.font.Name == store.Read("Font", "FontName").value_or(defaults.Name),
+          "the font name as the file has it");
+    Check(loaded.font.Size == integer("Font", "FontSize").value_or(defaults.Size),
+          "the font size as the file has it");
+    Check(windows.fonts.size() == 1 && windows.fonts[0].charset == loaded.font.Charset &&
+              windows.fonts[0].name == loaded.font.Name,
+          "the windows take the font read");
+    CheckMulDiv(loaded.font.Size, 96, machine.pixelsPerInch);
+    Check(windows.fonts[0].size == MulDiv(loaded.font.Size, 96, machine.pixelsPerInch),
+          "the font size made for this screen");
+
+    auto option = [&](std::string_view key, bool before) {
+        const std::optional<std::string> text = store.Read("CSVopt", key);
+        const std::optional<std::int32_t> value = text ? ExpectedInteger(*text) : std::nullopt;
+        return value ? *value != 0 : before;
+    };
+    const TCsvOptions& before = machine.options;
+    const TCsvOptions expected{option("Index", before.Index), option("RCR", before.RCR),
+                               option("DateTime", before.DateTime), option("VALID", before.VALID),
+                               option("SNEW", before.SNEW)};
+    Check(windows.optionsSet == 1 && SameOptions(windows.options, expected),
+          "each option from the file, else as the box was");
+    return loaded;
+}
+
+constexpr std::string_view kKeys[] = {"Option/DataPath", "Option/MainTop",  "Option/MainLeft",
+                                      "Font/Charset",    "Font/FontName",   "Font/FontSize",
+                                      "CSVopt/Index",    "CSVopt/DateTime", "CSVopt/SNEW",
+                                      "CSVopt/RCR",      "CSVopt/VALID"};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t nul = bytes.find('\0');
+    const std::string_view text = bytes.substr(0, nul);
+    FuzzedDataProvider rest(data + text.size() + (nul == std::string_view::npos ? 0 : 1),
+                            size - text.size() - (nul == std::string_view::npos ? 0 : 1));
+    const Machine machine = MachineFrom(rest);
+    CheckNumbers(rest);
+
+    // Every value in the file, and the text after each "=" with its blanks, as a number.
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        const std::size_t equals = line.find('=');
+        if (equals != std::string_view::npos) {
+            CheckValue(line.substr(equals + 1), machine.font.Size);
+            CheckValue(TrimBlanks(line.substr(equals + 1)), machine.font.Size);
+        }
+        const std::string folder = DialogFolder(line);
+        Check(folder == line ||
+                  (folder.size() + 1 == line.size() && !folder.empty() &&
+                   line.starts_with(folder) && line.back() == '\\' && folder.back() != ':'),
+              "DialogFolder drops one trailing \\ at most, never one after a :");
+        start = end + 1;
+    }
+
+    IniStore store(text);
+    store.exists = machine.fileExists;
+    store.createFails = machine.createFails;
+    FakeWindows windows(machine);
+    const Loaded first = LoadAndCheck(store, windows, machine, machine.font);
+    if (!first.ok) return 0;
+
+    // Saved into the same file, as the window does when it closes.
+    store.writesBeforeFailure = machine.writesBeforeFailure;
+    SaveSettings(store, windows, first.font);
+    const std::size_t writes = machine.writesBeforeFailure < 0
+                                   ? std::size(kKeys)
+                                   : static_cast<std::size_t>(machine.writesBeforeFailure);
+    Check(store.written.size() == std::min(writes, std::size(kKeys)),
+          "every key written; the first failure ends the save");
+    for (std::size_t i = 0; i < store.written.size(); ++i)
+        Check(store.written[i].starts_with(std::string(kKeys[i]) + "="), "the keys in order");
+    if (store.written.size() < std::size(kKeys)) {
+        Check(!store.flushed, "a failed save is not flushed");
+        return 0;
+    }
+    Check(store.flushed, "a complete save is flushed");
+
+    // Loaded again from the text written, into windows that start out different: the same
+    // windows come back.
+    IniStore reread(store.Text());
+    Machine other = machine;
+    other.options =
+        TCsvOptions{!windows.options.Index, !windows.options.RCR, !windows.options.DateTime,
+                    !windows.options.VALID, !windows.options.SNEW};
+    other.current = machine.workAreas.size() - 1 - machine.current;
+    other.locale = machine.locale == kJapaneseLocale ? 1033 : machine.locale;
+    FakeWindows again(other);
+    const TFontSettings fontBefore{static_cast<std::uint8_t>(first.font.Charset + 1),
+                                   first.font.Name + "x", first.font.Size ^ 1};
+    const Loaded second = LoadAndCheck(reread, again, other, fontBefore);
+    Check(second.ok, "the saved file loads");
+    Check(FolderAsResolved(again.DialogFolder()) == FolderAsResolved(windows.DialogFolder()),
+          "the dialog's folder comes back");
+    Check(second.font == first.font, "the font comes back");
+    Check(again.fonts[0].size == windows.fonts[0].size, "the font comes back at the same size");
+    Check(SameOptions(again.options, windows.options), "the options come back");
+    // The position comes back when the window fits where it was put: a window larger than its
+    // monitor's work area hangs over an edge, where another monitor may be nearer.
+    const WindowSize window = machine.window;
+    const Rect area =
+        windows.movedTo.empty() ? machine.workAreas[machine.current] : windows.areaThere;
+    if (window.width <= area.Width() && window.height <= area.Height())
+        Check(again.position == windows.position, "the window's position comes back");
+    return 0;
+}
