@@ -108,13 +108,15 @@ expect_status 0 "version"
 [[ "$out" =~ ^nordavel-cli\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version: $out"
 
 # 6. A write failure (file-size limit) stops the run with status 3, keeps the earlier CSV file and
-#    leaves no partial file. Under Wine the limit's EFBIG arrives as "General failure".
+#    leaves no partial file. The program itself ignores SIGXFSZ, which would otherwise end it
+#    without a word. Under Wine the limit's EFBIG arrives as "General failure".
 for i in $(seq 1 200); do cat walk.kml; done >big.kml
 printf 'earlier' >big.csv
 cp walk.kml after.kml
 (
     ulimit -f 8
-    trap '' XFSZ
+    # Windows knows no such signal, but Wine's process would die of it.
+    [ "$windows" -eq 1 ] && trap '' XFSZ
     run big.kml after.kml
     printf '%s\n' "$status" >status.txt
     printf '%s' "$out" >out.txt
@@ -139,6 +141,21 @@ big.kml
 after.kml" "write failure"
 [ "$(cat big.csv)" == "earlier" ] || fail "write failure: big.csv was changed"
 only_files "after.kml big.csv big.kml walk.csv walk.kml " "write failure"
+
+# 7. "/" separates folders on Windows too: the CSV file lies beside the log, in its folder.
+mkdir logs.v2
+cp walk.kml logs.v2/walk
+printf 'unrelated' >logs.csv
+run logs.v2/walk
+expect_status 0 "slash"
+expect_out "Path: logs.v2/
+File: walk
+  Output: 15 records
+
+Completed > logs.v2/walk" "slash"
+cmp -s logs.v2/walk.csv "$here/walk.csv.expected" || fail "slash: logs.v2/walk.csv differs"
+[ "$(cat logs.csv)" == "unrelated" ] || fail "slash: logs.csv was overwritten"
+rm -r logs.v2 logs.csv
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)"
