@@ -1,6 +1,9 @@
 // Faults for nordavel-cli end to end, loaded with LD_PRELOAD. Set by environment variables:
-//   NORDAVEL_FAULT_READ=NAME:N  reads of the file NAME (or of NAME in any folder) fail with EIO once N
-//                               bytes have been read (N = 0: the first read fails)
+//   NORDAVEL_FAULT_READ=NAME:N[:once]
+//                               reads of the file NAME (or of NAME in any folder) fail with EIO
+//                               once N bytes have been read (N = 0: the first read fails); with
+//                               "once" only the first such read fails, as a disk may fail once
+//                               and read the same place again afterwards
 //   NORDAVEL_FAULT_SLOW=NAME    reads of such a file give at most 4 KiB and take 2 ms each, so
 //                               that a conversion lasts long enough to be interrupted
 //   NORDAVEL_FAULT_NO_TMPFILE=1 the file system offers no unnamed temporary files (O_TMPFILE)
@@ -20,6 +23,7 @@ enum class Fault { None, Failing, Slow };
 struct Tracked {
     Fault fault = Fault::None;
     std::size_t readSoFar = 0;
+    bool failed = false;
 };
 Tracked tracked[4096];
 
@@ -51,6 +55,11 @@ std::size_t FailAfter() {
     const char* value = std::getenv("NORDAVEL_FAULT_READ");
     const char* colon = value ? std::strchr(value, ':') : nullptr;
     return colon ? std::strtoull(colon + 1, nullptr, 10) : 0;
+}
+
+bool FailOnce() {
+    const char* value = std::getenv("NORDAVEL_FAULT_READ");
+    return value && std::strstr(value, ":once") != nullptr;
 }
 
 template <typename Function>
@@ -111,9 +120,10 @@ ssize_t read(int fd, void* buffer, size_t count) {
     static const Read next = Next<Read>("read");
     if (fd < 0 || fd >= static_cast<int>(std::size(tracked))) return next(fd, buffer, count);
     Tracked& file = tracked[fd];
-    if (file.fault == Fault::Failing) {
+    if (file.fault == Fault::Failing && !(file.failed && FailOnce())) {
         const std::size_t after = FailAfter();
         if (file.readSoFar >= after) {
+            file.failed = true;
             errno = EIO;
             return -1;
         }

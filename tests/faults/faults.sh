@@ -64,7 +64,8 @@ fresh() {
 
 # 1. A read error in the middle of a log, or from its first byte, is an error like a failed
 #    write: "Error!!", status 3, the system's text, the earlier CSV file kept, the run stopped.
-for after in 2000 0; do
+#    Also when the disk fails only once and the reads after it would succeed.
+for after in 2000 0 1000:once 0:once; do
     fresh
     cp ../walk.kml log.kml
     cp ../walk.kml after.kml
