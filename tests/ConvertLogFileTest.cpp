@@ -8,7 +8,12 @@
 #include "platform/IoError.h"
 #include "text/TextFile.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -237,7 +242,72 @@ TEST_F(ConvertLogFileTest, LineLongerThanTheLimitEndsThisFileOnly) {
     EXPECT_EQ(FolderEntries(dir.Path()), (Names{"long.csv", "long.kml"}));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The access list of a file in SDDL, or the error.
+std::wstring AccessList(const std::wstring& path) {
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (const DWORD error = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                                                  DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                                  &access, nullptr, &descriptor))
+        return L"error " + std::to_wstring(error);
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    std::wstring result = text ? text : L"";
+    LocalFree(text);
+    LocalFree(descriptor);
+    return result;
+}
+
+std::wstring CurrentUser() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    GetTokenInformation(token, TokenUser, user.data(), size, &size);
+    CloseHandle(token);
+    wchar_t* text = nullptr;
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text);
+    std::wstring result = text ? text : L"";
+    LocalFree(text);
+    return result;
+}
+
+TEST_F(ConvertLogFileTest, ReplacedCsvKeepsItsAttributesAndAccessList) {
+    const std::string log = dir.File("walk.kml");
+    const std::string csv = dir.File("walk.csv");
+    WriteBytes(log, CameraLog(kThreePoints));
+    WriteBytes(csv, "earlier");
+    const std::wstring wide = test::FromUtf8(csv).wstring();
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    // A private access list, not what a new file gets: the user and the system, nobody else.
+    // (Wine keeps it as the file's Unix permission bits.)
+    const std::wstring privateList = L"D:P(A;;FA;;;SY)(A;;FA;;;" + CurrentUser() + L")";
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        privateList.c_str(), SDDL_REVISION_1, &wanted, nullptr));
+    ASSERT_TRUE(SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, wanted));
+    LocalFree(wanted);
+    const std::wstring before = AccessList(wide);
+    WriteBytes(dir.File("new.csv"), "new");
+    ASSERT_NE(AccessList(test::FromUtf8(dir.File("new.csv")).wstring()), before)
+        << std::string(before.begin(), before.end());
+
+    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
+    EXPECT_TRUE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    const std::wstring after = AccessList(wide);
+    EXPECT_EQ(after, before) << std::string(after.begin(), after.end());
+}
+
+TEST_F(ConvertLogFileTest, DevicesAreNoLogs) {
+    // NUL opens like an empty file, and would give an empty CSV name beside nothing.
+    EXPECT_EQ(Convert("NUL").Count, kLogNotOpened);
+    EXPECT_EQ(report.lines, (Names{"Not found: NUL", ""}));
+}
+#else
 TEST_F(ConvertLogFileTest, OnlyRegularFilesAreLogs) {
     // None of them may block or read without end: each is "Not found" at once.
     const std::string fifo = dir.File("fifo.kml");

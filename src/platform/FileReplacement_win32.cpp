@@ -131,37 +131,60 @@ struct FileReplacement::State {
         }
     }
 
-    // The error code, or 0 once the temporary file stands under the target's name. On failure
-    // the temporary file is open again for the copy in place.
+    // Gives the temporary file the target's attributes, creation time and security descriptor
+    // (its access list, and its owner where this process may set it), as the target would keep
+    // them if it were rewritten. False when they could not be taken.
+    bool TakeIdentity(const std::wstring& wideTarget) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(wideTarget.c_str(), GetFileExInfoStandard, &data)) return true;
+        FILE_BASIC_INFO basic{};
+        basic.CreationTime.LowPart = data.ftCreationTime.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(data.ftCreationTime.dwHighDateTime);
+        constexpr DWORD kKept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        basic.FileAttributes = (data.dwFileAttributes & kKept) ? data.dwFileAttributes & kKept
+                                                               : FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic)) return false;
+
+        // The descriptor as it stands, inherited entries and protection included, as the
+        // target would keep it if it were rewritten.
+        constexpr SECURITY_INFORMATION kAccess = DACL_SECURITY_INFORMATION;
+        constexpr SECURITY_INFORMATION kOwner =
+            OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION;
+        DWORD size = 0;
+        GetFileSecurityW(wideTarget.c_str(), kAccess | kOwner, nullptr, 0, &size);
+        if (size == 0) return false;
+        const std::unique_ptr<BYTE[]> descriptor(new BYTE[size]);
+        if (!GetFileSecurityW(wideTarget.c_str(), kAccess | kOwner, descriptor.get(), size, &size))
+            return false;
+        if (!SetFileSecurityW(name.c_str(), kAccess, descriptor.get())) return false;
+        // Only where this process may give the file away.
+        SetFileSecurityW(name.c_str(), kOwner, descriptor.get());
+        return true;
+    }
+
+    // The error code, or 0 once the temporary file stands under the target's name; on failure
+    // it is still open and marked for deletion, for the copy in place.
     int RenameOverTarget() {
         const detail::InterruptsHeld held;
-        if (!MarkForDeletion(false)) return LastError();
-        // Renaming needs the file closed; ReplaceFileW keeps the target's attributes, security
-        // descriptor and creation time.
-        CloseHandle(std::exchange(handle, INVALID_HANDLE_VALUE));
         const std::wstring wideTarget = win32::Widen(target);
-        const DWORD flags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
-        BOOL moved = kind == TargetKind::File &&
-                     ReplaceFileW(wideTarget.c_str(), name.c_str(), nullptr, flags, nullptr, nullptr);
-        int error = moved ? 0 : LastError();
-        // A link is replaced by a plain move; so is a target that ReplaceFileW removed without
-        // putting the new file in its place.
-        if (!moved && (kind != TargetKind::File ||
-                       GetFileAttributesW(wideTarget.c_str()) == INVALID_FILE_ATTRIBUTES)) {
-            moved = MoveFileExW(name.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING);
-            error = moved ? 0 : LastError();
+        // A file marked for deletion can be neither renamed nor opened by name on Windows.
+        if (!MarkForDeletion(false)) return LastError();
+        if (kind == TargetKind::File && !TakeIdentity(wideTarget)) {
+            const int error = ERROR_ACCESS_DENIED;
+            MarkForDeletion(true);
+            return error;
         }
-        if (moved) {
-            detail::UnregisterTemporaryName(std::exchange(slot, -1));
-            name.clear();
-            return 0;
+        // Over a link, the link itself is replaced.
+        if (!MoveFileExW(name.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            const int error = LastError();
+            MarkForDeletion(true);
+            return error;
         }
         detail::UnregisterTemporaryName(std::exchange(slot, -1));
-        if (const int reopenError = Open(std::wstring(name), OPEN_EXISTING); reopenError != 0) {
-            name.clear();
-            return reopenError;
-        }
-        return error;
+        name.clear();
+        CloseHandle(std::exchange(handle, INVALID_HANDLE_VALUE));
+        return 0;
     }
 
     // Writes the temporary file's bytes over the target's, then cuts it to their length:
@@ -241,8 +264,7 @@ void FileReplacement::Commit() {
         if (state.beside) renameError = state.RenameOverTarget();
         if (renameError == 0) return;
         // A link is replaced as a whole or not at all, never written through.
-        if (state.kind == TargetKind::Link || state.handle == INVALID_HANDLE_VALUE)
-            throw IoError(renameError, "Cannot replace", state.target);
+        if (state.kind == TargetKind::Link) throw IoError(renameError, "Cannot replace", state.target);
         state.CopyIntoTarget();
         state.Drop();
     } catch (...) {

@@ -7,6 +7,7 @@ set -uo pipefail
 cli=$1
 shim=$2
 examples=$3
+here=$(cd "$(dirname "$0")" && pwd)
 sanitized=0
 grep -q __asan_init "$cli" && sanitized=1
 # The shim comes before the sanitizer's runtime; that is fine for what it intercepts.
@@ -14,12 +15,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 
 work=$(mktemp -d)
 chmod 755 "$work"
-cleanup() {
-    chattr -R -i "$work" 2>/dev/null
-    chmod -R u+w "$work"
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 cd "$work" || exit 1
 # Programs and data every user may read.
 cp "$cli" nordavel-cli
@@ -29,38 +25,9 @@ chmod 755 nordavel-cli fault_shim.so
 cli=$work/nordavel-cli
 shim=$work/fault_shim.so
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# Runs the CLI in the current folder; sets $out (CR removed), $err and $status.
-run() {
-    "$cli" "$@" >"$work/stdout.txt" 2>"$work/stderr.txt"
-    status=$?
-    out=$(tr -d '\r' <"$work/stdout.txt")
-    err=$(tr -d '\r' <"$work/stderr.txt")
-}
-expect_status() { [ "$status" -eq "$1" ] || fail "$2: exit status $status, wanted $1 (stderr: $err)"; }
-expect_out() { [ "$out" == "$1" ] || fail "$2: output was"$'\n'"$out"$'\n'"wanted"$'\n'"$1"; }
-expect_err() { [ "$err" == "$1" ] || fail "$2: stderr was: $err"; }
-only_files() {
-    local actual
-    actual=$(ls -A | tr '\n' ' ')
-    [ "$actual" == "$1" ] || fail "$2: folder holds '$actual', wanted '$1'"
-}
-no_temporary_files() {
-    local left
-    left=$(find "$@" -maxdepth 1 -name '~nv*.tmp' 2>/dev/null)
-    [ -z "$left" ] || fail "temporary files left behind: $left"
-}
-fresh() {
-    rm -rf "$work/case"
-    mkdir "$work/case"
-    chmod 755 "$work/case"
-    cd "$work/case" || exit 1
-}
+cli_command=("$cli")
+# shellcheck source=common.sh
+source "$here/common.sh"
 
 # 1. A read error in the middle of a log, or from its first byte, is an error like a failed
 #    write: "Error!!", status 3, the system's text, the earlier CSV file kept, the run stopped.
@@ -185,11 +152,7 @@ for signal in INT:2 TERM:15 HUP:1 PIPE:13; do
     fresh
     slow_log
     NORDAVEL_FAULT_NO_TMPFILE=1 start_slow
-    for _ in $(seq 1 100); do
-        compgen -G '~nv*.tmp' >/dev/null && break
-        sleep 0.05
-    done
-    compgen -G '~nv*.tmp' >/dev/null || fail "SIG${signal%:*}: no temporary file seen"
+    wait_for '~nv*.tmp' || fail "SIG${signal%:*}: no temporary file seen"
     kill -s "${signal%:*}" "$runner"
     interrupted "${signal%:*}" "${signal#*:}" "SIG${signal%:*} with a named temporary file"
 done
@@ -296,9 +259,4 @@ Completed > walk.kml" "unwritable folder ($tmpfile O_TMPFILE)"
     [ "$(owner_mode walk.csv)" == "$user 600" ] || fail "private file: walk.csv is $(owner_mode walk.csv)"
 fi
 
-cd "$work" || exit 1
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failure(s)"
-    exit 1
-fi
-echo "all fault cases passed"
+finish

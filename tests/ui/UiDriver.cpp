@@ -197,6 +197,11 @@ bool Program::WaitForExit(DWORD& exitCode, std::chrono::milliseconds limit) {
     return true;
 }
 
+void Program::Kill() {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 10000);
+}
+
 bool Launch(const std::wstring& arguments, const StartOptions& options) {
     wchar_t folder[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, folder);

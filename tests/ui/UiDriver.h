@@ -71,6 +71,8 @@ public:
     // Asks the program to close; true when it ended within the time limit, with `exitCode`.
     bool Close(DWORD& exitCode);
     bool WaitForExit(DWORD& exitCode, std::chrono::milliseconds limit = 10000ms);
+    // Ends the program at once, as the task manager or the end of a session would.
+    void Kill();
 
 private:
     std::wstring programFolder_;

@@ -390,14 +390,23 @@ TEST(Batch, TenThousandNamesAreNeitherCutNorRefused) {
 
 // Run by error_box.sh, which makes the log and limits the size of every file written: the CSV
 // file cannot be written, the conversion passes the error on, and the error box shows it.
-TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
-    const char* prepared = std::getenv("NORDAVEL_ERROR_BOX_FOLDER");
-    if (prepared == nullptr) GTEST_SKIP() << "runs under error_box.sh only";
+// A folder that a script prepared, as Windows names it, or empty when the test runs alone.
+std::string PreparedFolder(const char* variable) {
+    const char* prepared = std::getenv(variable);
+    if (prepared == nullptr) return {};
     std::string folder = prepared;
     if (!folder.empty() && folder.front() == '/') folder = "Z:" + folder;
+    return folder;
+}
+
+// Runs "LOG after.kml" in `folder`, where converting LOG fails in a way that is passed on: the
+// error box shows the system's message, the run stops at LOG's line with the earlier CSV file
+// kept, and the program goes on.
+void ExpectRunStoppedByError(const std::string& folder, const std::wstring& log,
+                             const std::wstring& messageStart, const std::wstring& named) {
     const std::wstring dir = win32::Widen(folder);
-    const std::string csv = folder + "\\big.csv";
-    Program program(L"big.kml after.kml", dir);
+    const std::string csv = folder + "\\" + win32::Narrow(log.substr(0, log.rfind(L'.'))) + ".csv";
+    Program program(log + L" after.kml", dir);
     program.PostClick(IDC_BUTTON_EXECUTE);
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
@@ -407,16 +416,15 @@ TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
     }));
     EXPECT_EQ(Text(box), L"Nordavel");
     const std::wstring message = BoxMessage(box);
-    EXPECT_EQ(message.rfind(L"Cannot write ", 0), 0u)
-        << std::string(message.begin(), message.end());
-    EXPECT_NE(message.find(L"big.csv: "), std::wstring::npos);
+    EXPECT_EQ(message.rfind(messageStart, 0), 0u) << win32::Narrow(message);
+    EXPECT_NE(message.find(named + L": "), std::wstring::npos) << win32::Narrow(message);
     // The message ends in the error code's ")", which comes before "." in character order: no
     // full stop is added.
     EXPECT_EQ(message.back(), L')');
     // The run stopped at the failing line; the line below it is untouched.
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return VisibleDialogs(program.ProcessId()).empty(); }));
-    EXPECT_EQ(program.List(), L"big.kml\r\nafter.kml\r\n");
+    EXPECT_EQ(program.List(), log + L"\r\nafter.kml\r\n");
     EXPECT_EQ(test::ReadBytes(csv), "earlier");
     EXPECT_TRUE(IsWindowVisible(program.Report()));
     const std::wstring report = ReportText(program);
@@ -425,6 +433,38 @@ TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
     SetText(program.Control(IDC_MEMO1), L"missing.kml\r\n");
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(program.List(), L"* Not found > missing.kml\r\n");
+}
+
+TEST(ErrorBox, AWriteFailureIsShownAndTheProgramGoesOn) {
+    const std::string folder = PreparedFolder("NORDAVEL_ERROR_BOX_FOLDER");
+    if (folder.empty()) GTEST_SKIP() << "runs under faults.sh only";
+    ExpectRunStoppedByError(folder, L"big.kml", L"Cannot write ", L"big.csv");
+}
+
+TEST(ErrorBox, AReadFailureIsShownAndTheProgramGoesOn) {
+    const std::string folder = PreparedFolder("NORDAVEL_READ_ERROR_FOLDER");
+    if (folder.empty()) GTEST_SKIP() << "runs under faults.sh, where FUSE is at hand";
+    ExpectRunStoppedByError(folder, L"bad.kml", L"Cannot read ", L"bad.kml");
+}
+
+TEST(Faults, AProgramEndedInTheMiddleOfARunLeavesNothingBehind) {
+    const std::string folder = PreparedFolder("NORDAVEL_INTERRUPT_FOLDER");
+    if (folder.empty()) GTEST_SKIP() << "runs under faults.sh only";
+    const std::wstring dir = win32::Widen(folder);
+    const auto temporaryFiles = [&] {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((dir + L"\\~nv*.tmp").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
+    };
+    Program program(L"huge.kml", dir);
+    program.PostClick(IDC_BUTTON_EXECUTE);
+    ASSERT_TRUE(WaitUntil(temporaryFiles)) << "the conversion never began";
+    // Ended as the session's end or the task manager would end it, in the middle of the file.
+    program.Kill();
+    EXPECT_TRUE(WaitUntil([&] { return !temporaryFiles(); }, 3000ms));
+    EXPECT_EQ(test::ReadBytes(folder + "\\huge.csv"), "earlier");
 }
 
 } // namespace
