@@ -110,7 +110,17 @@ else
     echo "skipped: a folder taking no file (chattr +i is not available)"
 fi
 
-# 5. Interrupted runs leave nothing behind: Ctrl-C (SIGINT reaches the console handler), SIGTERM
+# 5. A link in the CSV file's place is replaced, never written through.
+fresh
+cp ../walk.kml walk.kml
+printf 'not yours' >../elsewhere.txt
+ln -s ../elsewhere.txt walk.csv
+run walk.kml
+expect_status 0 "link"
+[ -L walk.csv ] && fail "link: walk.csv is still the link"
+[ "$(cat ../elsewhere.txt)" == "not yours" ] || fail "link: the file it pointed to was written"
+
+# 6. Interrupted runs leave nothing behind: Ctrl-C (SIGINT reaches the console handler), SIGTERM
 #    and SIGKILL (the file is marked for deletion until it is put in place).
 big_log() { python3 "$here/big_log.py" "$work/walk.kml" 40000 big.kml; }
 for signal in INT:2 TERM:15 KILL:9; do
@@ -126,7 +136,7 @@ for signal in INT:2 TERM:15 KILL:9; do
     only_files "big.csv big.kml " "SIG${signal%:*}"
 done
 
-# 6. A disk that fails in the middle of a log, for good or only once (a small FUSE file system;
+# 7. A disk that fails in the middle of a log, for good or only once (a small FUSE file system;
 #    the log is reached through a link in a writable folder): status 3 with the system's text,
 #    the CSV kept. Before, a failure that struck once gave "Completed" and a record short.
 mkdir -p "$work/source"
