@@ -234,10 +234,9 @@ TEST_F(ConvertLogFileTest, LineLongerThanTheLimitEndsThisFileOnly) {
     const TConversionOutcome outcome = Convert(log);
     EXPECT_FALSE(outcome.Completed);
     EXPECT_EQ(outcome.Count, kLineTooLong);
-    EXPECT_EQ(report.events,
-              (Events{"line:Path: " + Folder(), "line:File: long.kml", "reveal",
-                      "line:  Line longer than 64 MiB: " + log, "reveal", "line:  Error!!",
-                      "line:"}));
+    EXPECT_EQ(report.events, (Events{"line:Path: " + Folder(), "line:File: long.kml", "reveal",
+                                     "line:  Line longer than 64 MiB: " + log, "reveal",
+                                     "line:  Error!!", "line:"}));
     EXPECT_EQ(ReadBytes(csv), "earlier");
     EXPECT_EQ(FolderEntries(dir.Path()), (Names{"long.csv", "long.kml"}));
 }
@@ -247,9 +246,9 @@ TEST_F(ConvertLogFileTest, LineLongerThanTheLimitEndsThisFileOnly) {
 std::wstring AccessList(const std::wstring& path) {
     PACL access = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (const DWORD error = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
-                                                  DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                                  &access, nullptr, &descriptor))
+    if (const DWORD error =
+            GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &access, nullptr, &descriptor))
         return L"error " + std::to_wstring(error);
     wchar_t* text = nullptr;
     ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,

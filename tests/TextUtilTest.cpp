@@ -39,7 +39,8 @@ TEST(TextUtil, WindowsPathParts) {
     EXPECT_EQ(ChangeFileExt("logs.v2/walk", ".csv", kWin), "logs.v2/walk.csv");
     EXPECT_EQ(ExtractFilePath("logs.v2/walk", kWin), "logs.v2/");
     EXPECT_EQ(ExtractFileName("logs.v2/walk", kWin), "walk");
-    EXPECT_EQ(ChangeFileExt("C:/Users/john.doe/track", ".csv", kWin), "C:/Users/john.doe/track.csv");
+    EXPECT_EQ(ChangeFileExt("C:/Users/john.doe/track", ".csv", kWin),
+              "C:/Users/john.doe/track.csv");
     EXPECT_EQ(ExtractFilePath("D:\\gps/sub\\walk.kml", kWin), "D:\\gps/sub\\");
     EXPECT_EQ(ExtractFileExt("a.b/c", kWin), "");
 }

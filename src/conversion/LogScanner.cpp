@@ -148,7 +148,7 @@ std::string_view TLogScanner::DescriptionTextView(std::string_view tag) {
 }
 
 std::string_view TLogScanner::NestedElementTextView(std::string_view outer,
-                                                       std::string_view inner) {
+                                                    std::string_view inner) {
     if (!SkipPastTag(outer)) return {};
     if (!SkipPastTag(inner)) return {};
     return ReadUntilView(ClosingTagFor(inner));

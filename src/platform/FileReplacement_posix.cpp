@@ -54,7 +54,8 @@ TargetKind ExamineTarget(const std::string& target) {
         throw IoError(errno, "Cannot create", target);
     }
     if (S_ISLNK(info.st_mode)) {
-        if (StickyFolderForbidsReplacing(target, info)) throw IoError(EPERM, "Cannot create", target);
+        if (StickyFolderForbidsReplacing(target, info))
+            throw IoError(EPERM, "Cannot create", target);
         return TargetKind::Link;
     }
     if (S_ISDIR(info.st_mode)) throw IoError(EISDIR, "Cannot create", target);
@@ -116,7 +117,8 @@ struct FileReplacement::State {
         for (std::uint32_t attempt = 0;; ++attempt) {
             std::string candidate = detail::TemporaryNameIn(folder, attempt);
             const detail::InterruptsHeld held;
-            fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            fd =
+                ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 name = std::move(candidate);
                 slot = detail::RegisterTemporaryName(name.c_str());
@@ -154,7 +156,8 @@ struct FileReplacement::State {
         if ((have.st_uid != wanted.st_uid || have.st_gid != wanted.st_gid) &&
             ::fchown(fd, wanted.st_uid, wanted.st_gid) != 0) {
             // Not the owner's, then at least the group's, where this user belongs to it.
-            [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), wanted.st_gid);
+            [[maybe_unused]] const int ignored =
+                ::fchown(fd, static_cast<uid_t>(-1), wanted.st_gid);
         }
         // After the owner: changing the owner clears the set-user-ID and set-group-ID bits.
         return ::fchmod(fd, wanted.st_mode & 07777) == 0;
@@ -249,7 +252,8 @@ void FileReplacement::Commit() {
             return;
         }
         // A link is replaced as a whole or not at all, never written through.
-        if (state.kind == TargetKind::Link) throw IoError(renameError, "Cannot replace", state.target);
+        if (state.kind == TargetKind::Link)
+            throw IoError(renameError, "Cannot replace", state.target);
         state.CopyIntoTarget();
         state.Drop();
     } catch (...) {

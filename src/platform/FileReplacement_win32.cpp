@@ -66,9 +66,9 @@ TargetKind ExamineTarget(const std::string& target) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return TargetKind::Link;
     // Writing is all that is asked, so another program holding the file is in the way only
     // when it does not share writing.
-    const HANDLE probe =
-        CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE probe = CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) throw IoError(LastError(), "Cannot create", target);
     const DWORD type = GetFileType(probe);
     CloseHandle(probe);
@@ -142,8 +142,8 @@ struct FileReplacement::State {
         basic.CreationTime.HighPart = static_cast<LONG>(data.ftCreationTime.dwHighDateTime);
         constexpr DWORD kKept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        basic.FileAttributes = (data.dwFileAttributes & kKept) ? data.dwFileAttributes & kKept
-                                                               : FILE_ATTRIBUTE_NORMAL;
+        basic.FileAttributes =
+            (data.dwFileAttributes & kKept) ? data.dwFileAttributes & kKept : FILE_ATTRIBUTE_NORMAL;
         if (!SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic)) return false;
 
         // The descriptor as it stands, inherited entries and protection included, as the
@@ -199,7 +199,8 @@ struct FileReplacement::State {
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (out == INVALID_HANDLE_VALUE) throw IoError(LastError(), "Cannot write", target);
         const HandleCloser closer(out);
-        if (GetFileType(out) != FILE_TYPE_DISK) throw IoError(ERROR_BAD_DEVICE, "Cannot write", target);
+        if (GetFileType(out) != FILE_TYPE_DISK)
+            throw IoError(ERROR_BAD_DEVICE, "Cannot write", target);
         if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
             throw IoError(LastError(), "Cannot write", target);
         const std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
@@ -264,7 +265,8 @@ void FileReplacement::Commit() {
         if (state.beside) renameError = state.RenameOverTarget();
         if (renameError == 0) return;
         // A link is replaced as a whole or not at all, never written through.
-        if (state.kind == TargetKind::Link) throw IoError(renameError, "Cannot replace", state.target);
+        if (state.kind == TargetKind::Link)
+            throw IoError(renameError, "Cannot replace", state.target);
         state.CopyIntoTarget();
         state.Drop();
     } catch (...) {

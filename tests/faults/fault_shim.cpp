@@ -29,8 +29,7 @@ Tracked tracked[4096];
 
 // True when `path` names the file `name`: the whole path, or its last parts.
 bool Names(std::string_view path, std::string_view name) {
-    if (name.empty() || path.size() < name.size() ||
-        path.substr(path.size() - name.size()) != name)
+    if (name.empty() || path.size() < name.size() || path.substr(path.size() - name.size()) != name)
         return false;
     return path.size() == name.size() || path[path.size() - name.size() - 1] == '/';
 }
