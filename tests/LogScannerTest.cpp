@@ -204,31 +204,20 @@ TEST(LogScanner, ReadErrorsPassOn) {
 
 TEST(LogScanner, TextJoinedPastTheLineLimitIsRefused) {
     // Every line is short, but an element that never closes would join the rest of the log.
-    std::vector<std::string> lines = {"<name>1"};
-    const std::string line(1000, 'x');
-    for (int i = 0; i < 300; ++i)
-        lines.push_back(line);
-    lines.push_back("</name>");
-    std::string bytes;
-    for (const std::string& each : lines)
-        bytes += each + "\r\n";
-    MemorySource source(bytes, 4096);
-    TextReader reader(source, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
-                      128 * 1024);
-    TLogScanner scanner(reader);
-    EXPECT_THROW(scanner.ElementText("<name>"), LineTooLong);
-
+    // `lines` lines of 1000 bytes inside one name element, read with a limit of 128 KiB.
+    const auto elementText = [](int lines) {
+        std::string bytes = "<name>1\r\n";
+        for (int i = 0; i < lines; ++i)
+            bytes += std::string(1000, 'x') + "\r\n";
+        bytes += "</name>\r\n";
+        MemorySource source(bytes, 4096);
+        TextReader reader(source, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
+                          128 * 1024);
+        return TLogScanner(reader).ElementText("<name>");
+    };
+    EXPECT_THROW(elementText(300), LineTooLong);
     // Just under the limit the element is read whole.
-    lines.resize(120);
-    lines.push_back("</name>");
-    bytes.clear();
-    for (const std::string& each : lines)
-        bytes += each + "\r\n";
-    MemorySource shorter(bytes, 4096);
-    TextReader shorterReader(shorter, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
-                             128 * 1024);
-    TLogScanner shorterScanner(shorterReader);
-    EXPECT_EQ(shorterScanner.ElementText("<name>").size(), 1 + 119 * line.size());
+    EXPECT_EQ(elementText(119).size(), 1 + 119 * 1000u);
 }
 
 TEST(LogScanner, EveryTagGetsItsOwnClosingTagAsTagsComeAndGo) {

@@ -39,12 +39,8 @@ public:
     // Drops the content; the target stays as it was.
     void Discard() noexcept;
 
-    // Where the content is being written, for tests: beside the target or not.
-    bool BesideTarget() const noexcept;
-
-    struct State;
-
 private:
+    struct State; // per platform
     std::unique_ptr<State> state_;
 };
 

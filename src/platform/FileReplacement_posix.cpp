@@ -233,10 +233,6 @@ FileReplacement::~FileReplacement() {
     Discard();
 }
 
-bool FileReplacement::BesideTarget() const noexcept {
-    return state_->beside;
-}
-
 void FileReplacement::Write(const char* data, std::size_t size) {
     WriteAll(state_->fd, data, size, state_->target);
 }

@@ -250,10 +250,6 @@ FileReplacement::~FileReplacement() {
     Discard();
 }
 
-bool FileReplacement::BesideTarget() const noexcept {
-    return state_->beside;
-}
-
 void FileReplacement::Write(const char* data, std::size_t size) {
     WriteAll(state_->handle, data, size, state_->target);
 }
