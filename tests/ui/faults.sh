@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the driver's cases that need faults set up around Nordavel.exe:
 #   ErrorBox.*  a write failure (every file write limited to 4 MiB, so the large CSV file cannot be
-#               written) and a read failure (a log on a FUSE file system that fails in its
-#               middle), each shown in the error box;
+#               written) and a read failure (a log on a FUSE file system that fails once in
+#               its middle, which was once taken for a log a record short), each shown in the
+#               error box;
 #   Faults.*    the program ended in the middle of a conversion.
 # Usage: faults.sh [EMULATOR...] DRIVER NORDAVEL.EXE
 set -uo pipefail
@@ -24,7 +25,7 @@ cp "$examples/walk.kml" "$work/write/after.kml"
 environment=(NORDAVEL_ERROR_BOX_FOLDER="$work/write")
 mkdir "$work/read"
 python3 "$here/../faults/big_log.py" "$examples/walk.kml" 200 "$work/source.kml"
-if mount_failing_file "$work/source.kml" 200000 "$work/disk"; then
+if mount_failing_file "$work/source.kml" 200000:once "$work/disk"; then
     ln -s "$mounted/source.kml" "$work/read/bad.kml"
     printf 'earlier' >"$work/read/bad.csv"
     cp "$examples/walk.kml" "$work/read/after.kml"
