@@ -5,7 +5,6 @@
 
 #include "conversion/CsvLayout.h"
 #include "conversion/LogScanner.h"
-#include "platform/File.h"
 #include "platform/FileReplacement.h"
 #include "platform/IoError.h"
 #include "text/TextFile.h"

@@ -35,6 +35,13 @@ std::size_t CharacterLength(char lead) noexcept {
     return 4;
 }
 
+// Cleared first: the result lies in the pending text's storage, and assign would have to allow
+// for a source inside the text itself.
+void StoreText(std::string_view result, std::string& text) {
+    text.clear();
+    text.append(result);
+}
+
 bool Contains(const std::string& storage, std::string_view view) noexcept {
     const std::less_equal<const char*> notAfter;
     return notAfter(storage.data(), view.data()) &&
@@ -66,9 +73,9 @@ void TLogScanner::AppendNextLine() {
     } else {
         joined_.assign(pending_);
     }
-    pending_ = joined_;
+    pending_ = joined_; // no view of the reader's buffer should reading the next line fail
     const std::string_view next = log_.NextLine();
-    if (next.size() > log_.MaxLineBytes() - std::min(joined_.size(), log_.MaxLineBytes())) {
+    if (joined_.size() + next.size() > log_.MaxLineBytes()) {
         std::string().swap(joined_);
         pending_ = {};
         throw LineTooLong(log_.MaxLineBytes());
@@ -155,24 +162,16 @@ std::string_view TLogScanner::NestedElementTextView(std::string_view outer,
 }
 
 void TLogScanner::ElementText(std::string_view tag, std::string& text) {
-    // Cleared first: the view lies in the pending text's storage, and assign would have to
-    // allow for a source inside the text itself.
-    const std::string_view result = ElementTextView(tag);
-    text.clear();
-    text.append(result);
+    StoreText(ElementTextView(tag), text);
 }
 
 void TLogScanner::DescriptionText(std::string_view tag, std::string& text) {
-    const std::string_view result = DescriptionTextView(tag);
-    text.clear();
-    text.append(result);
+    StoreText(DescriptionTextView(tag), text);
 }
 
 void TLogScanner::NestedElementText(std::string_view outer, std::string_view inner,
                                     std::string& text) {
-    const std::string_view result = NestedElementTextView(outer, inner);
-    text.clear();
-    text.append(result);
+    StoreText(NestedElementTextView(outer, inner), text);
 }
 
 std::string TLogScanner::ElementText(std::string_view tag) {

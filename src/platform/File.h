@@ -12,11 +12,13 @@ namespace nordavel {
 // Names longer than this many characters can be neither opened nor created.
 inline constexpr std::size_t kMaxFileNameLength = 259;
 
-// The platform's file handle, closed by its owner.
+// The platform's file handle, closed by its owner, and the value that holds no file.
 #ifdef _WIN32
 using NativeFileHandle = void*;
+inline const NativeFileHandle kNoFile = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
 #else
 using NativeFileHandle = int;
+inline constexpr NativeFileHandle kNoFile = -1;
 #endif
 
 // A regular file opened for reading only; other programs may read it meanwhile but not write it.

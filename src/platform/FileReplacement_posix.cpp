@@ -1,5 +1,3 @@
-#include "platform/FileReplacement.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +7,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "platform/File.h"
-#include "platform/Interrupts.h"
+#include "platform/FileReplacementState.h"
 #include "platform/IoError.h"
 #include "text/TextUtil.h"
 
@@ -18,23 +15,12 @@ namespace nordavel {
 
 namespace {
 
-constexpr int kClosed = -1;
 constexpr std::size_t kCopyBufferSize = 64 * 1024;
-
-// What stood under the target's name when the replacement began.
-enum class TargetKind { None, File, Link };
 
 // The folder part of a path, "./" for a bare name, as system calls take it.
 std::string FolderOf(const std::string& path) {
     const std::string folder(ExtractFilePath(path));
     return folder.empty() ? "./" : folder;
-}
-
-std::string SystemTemporaryFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    std::string result = (folder && folder[0] == '/') ? folder : "/tmp";
-    if (result.back() != '/') result += '/';
-    return result;
 }
 
 // In a sticky folder (such as /tmp) only the owner of an entry or of the folder may rename over
@@ -45,29 +31,6 @@ bool StickyFolderForbidsReplacing(const std::string& target, const struct stat& 
         return false;
     const uid_t user = ::geteuid();
     return user != 0 && entry.st_uid != user && folder.st_uid != user;
-}
-
-TargetKind ExamineTarget(const std::string& target) {
-    struct stat info {};
-    if (::lstat(target.c_str(), &info) != 0) {
-        if (errno == ENOENT) return TargetKind::None;
-        throw IoError(errno, "Cannot create", target);
-    }
-    if (S_ISLNK(info.st_mode)) {
-        if (StickyFolderForbidsReplacing(target, info))
-            throw IoError(EPERM, "Cannot create", target);
-        return TargetKind::Link;
-    }
-    if (S_ISDIR(info.st_mode)) throw IoError(EISDIR, "Cannot create", target);
-    if (!S_ISREG(info.st_mode)) throw IoError(EEXIST, "Cannot create", target);
-    // A file without write permission counts as read-only even for the superuser, as the
-    // read-only attribute does on Windows; the open tells whether this user may write it.
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        throw IoError(EACCES, "Cannot create", target);
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) throw IoError(errno, "Cannot create", target);
-    ::close(fd);
-    return TargetKind::File;
 }
 
 // Closes a descriptor on every path out of a scope.
@@ -94,172 +57,146 @@ void WriteAll(int fd, const char* data, std::size_t size, const std::string& tar
     }
 }
 
+// Gives an unnamed temporary file a name beside the target; the error code, or 0. Under
+// InterruptsHeld, so that the name is registered whenever it exists.
+int LinkIntoFolder(int fd, const std::string& target, std::string& name, int& slot) {
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    for (std::uint32_t attempt = 0;; ++attempt) {
+        std::string candidate = detail::TemporaryNameIn(FolderOf(target), attempt);
+        const int registered = detail::RegisterTemporaryName(candidate.c_str());
+        if (::linkat(AT_FDCWD, self, AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            name = std::move(candidate);
+            slot = registered;
+            return 0;
+        }
+        const int error = errno;
+        detail::UnregisterTemporaryName(registered);
+        if (error != EEXIST || attempt >= 100) return error;
+    }
+}
+
+// Gives the temporary file the target's permission bits and, where this process may, its
+// owner and group; false when the bits could not be set.
+bool TakeIdentity(int fd, const std::string& target) {
+    struct stat wanted {};
+    struct stat have {};
+    if (::lstat(target.c_str(), &wanted) != 0 || !S_ISREG(wanted.st_mode)) return true;
+    if (::fstat(fd, &have) != 0) return false;
+    if ((have.st_uid != wanted.st_uid || have.st_gid != wanted.st_gid) &&
+        ::fchown(fd, wanted.st_uid, wanted.st_gid) != 0) {
+        // Not the owner's, then at least the group's, where this user belongs to it.
+        [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), wanted.st_gid);
+    }
+    // After the owner: changing the owner clears the set-user-ID and set-group-ID bits.
+    return ::fchmod(fd, wanted.st_mode & 07777) == 0;
+}
+
 } // namespace
 
-struct FileReplacement::State {
-    std::string target;
-    TargetKind kind = TargetKind::None;
-    bool beside = false;
-    int fd = kClosed; // the temporary file, open for reading (the copy in place) and writing
-    std::string name; // its name; empty while it has none
-    int slot = -1;    // its registration for removal on interrupt
+ReplacedKind FileReplacement::State::Examine(const std::string& target) {
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0) {
+        if (errno == ENOENT) return ReplacedKind::None;
+        throw IoError(errno, "Cannot create", target);
+    }
+    if (S_ISLNK(info.st_mode)) {
+        if (StickyFolderForbidsReplacing(target, info))
+            throw IoError(EPERM, "Cannot create", target);
+        return ReplacedKind::Link;
+    }
+    if (S_ISDIR(info.st_mode)) throw IoError(EISDIR, "Cannot create", target);
+    if (!S_ISREG(info.st_mode)) throw IoError(EEXIST, "Cannot create", target);
+    // A file without write permission counts as read-only even for the superuser, as the
+    // read-only attribute does on Windows; the open tells whether this user may write it.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw IoError(EACCES, "Cannot create", target);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) throw IoError(errno, "Cannot create", target);
+    ::close(fd);
+    return ReplacedKind::File;
+}
 
-    ~State() { Drop(); }
+std::string FileReplacement::State::SystemTemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string result = (folder && folder[0] == '/') ? folder : "/tmp";
+    if (result.back() != '/') result += '/';
+    return result;
+}
 
-    // Makes the temporary file in `folder`: unnamed where the file system allows, so that not
-    // even a killed process leaves it behind. The error code, or 0.
-    int CreateTemporary(const std::string& folder) {
+// Unnamed where the file system allows, so that not even a killed process leaves it behind.
+int FileReplacement::State::CreateTemporary(const std::string& folder) {
 #ifdef O_TMPFILE
-        fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-        if (fd >= 0) return 0;
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+    file = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (file >= 0) return 0;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
 #endif
-        for (std::uint32_t attempt = 0;; ++attempt) {
-            std::string candidate = detail::TemporaryNameIn(folder, attempt);
-            const detail::InterruptsHeld held;
-            fd =
-                ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                name = std::move(candidate);
-                slot = detail::RegisterTemporaryName(name.c_str());
-                return 0;
-            }
-            if (errno != EEXIST || attempt >= 100) return errno;
+    for (std::uint32_t attempt = 0;; ++attempt) {
+        std::string candidate = detail::TemporaryNameIn(folder, attempt);
+        const detail::InterruptsHeld held;
+        file = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file >= 0) {
+            name = std::move(candidate);
+            slot = detail::RegisterTemporaryName(name.c_str());
+            return 0;
         }
+        if (errno != EEXIST || attempt >= 100) return errno;
     }
+}
 
-    // Gives an unnamed temporary file a name beside the target. Under InterruptsHeld.
-    int LinkIntoFolder() {
-        char self[64];
-        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-        for (std::uint32_t attempt = 0;; ++attempt) {
-            std::string candidate = detail::TemporaryNameIn(FolderOf(target), attempt);
-            const int registered = detail::RegisterTemporaryName(candidate.c_str());
-            if (::linkat(AT_FDCWD, self, AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                name = std::move(candidate);
-                slot = registered;
-                return 0;
-            }
-            const int error = errno;
-            detail::UnregisterTemporaryName(registered);
-            if (error != EEXIST || attempt >= 100) return error;
-        }
-    }
+void FileReplacement::State::Write(const char* data, std::size_t size) {
+    WriteAll(file, data, size, target);
+}
 
-    // Gives the temporary file the target's permission bits and, where this process may, its
-    // owner and group; false when the bits could not be set.
-    bool TakeIdentity() {
-        struct stat wanted {};
-        struct stat have {};
-        if (::lstat(target.c_str(), &wanted) != 0 || !S_ISREG(wanted.st_mode)) return true;
-        if (::fstat(fd, &have) != 0) return false;
-        if ((have.st_uid != wanted.st_uid || have.st_gid != wanted.st_gid) &&
-            ::fchown(fd, wanted.st_uid, wanted.st_gid) != 0) {
-            // Not the owner's, then at least the group's, where this user belongs to it.
-            [[maybe_unused]] const int ignored =
-                ::fchown(fd, static_cast<uid_t>(-1), wanted.st_gid);
-        }
-        // After the owner: changing the owner clears the set-user-ID and set-group-ID bits.
-        return ::fchmod(fd, wanted.st_mode & 07777) == 0;
-    }
-
-    // The error code, or 0 once the temporary file stands under the target's name.
-    int RenameOverTarget() {
-        if (kind == TargetKind::File && !TakeIdentity()) return EPERM;
+int FileReplacement::State::RenameOverTarget() {
+    if (kind == ReplacedKind::File && !TakeIdentity(file, target)) return EPERM;
+    {
         const detail::InterruptsHeld held;
         if (name.empty())
-            if (const int error = LinkIntoFolder(); error != 0) return error;
+            if (const int error = LinkIntoFolder(file, target, name, slot); error != 0)
+                return error;
         if (::rename(name.c_str(), target.c_str()) != 0) return errno;
         detail::UnregisterTemporaryName(std::exchange(slot, -1));
         name.clear();
-        return 0;
     }
+    if (::close(std::exchange(file, kNoFile)) != 0 && errno != EINTR)
+        throw IoError(errno, "Cannot write", target);
+    return 0;
+}
 
-    // Writes the temporary file's bytes over the target's, then cuts it to their length:
-    // overwriting blocks the file already has needs no new space, so a full disk can only stop
-    // the copy where the new content outgrows the old.
-    void CopyIntoTarget() {
-        // A copy broken off would leave the target half old, half new.
-        const detail::InterruptsHeld held;
-        const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
-                          (kind == TargetKind::File ? 0 : O_CREAT | O_EXCL);
-        const int out = ::open(target.c_str(), flags, 0666);
-        if (out < 0) throw IoError(errno, "Cannot write", target);
-        const DescriptorCloser closer(out);
-        struct stat info {};
-        if (::fstat(out, &info) != 0 || !S_ISREG(info.st_mode))
-            throw IoError(EEXIST, "Cannot write", target);
-        const std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
-        off_t offset = 0;
-        for (;;) {
-            const ssize_t n = ::pread(fd, buffer.get(), kCopyBufferSize, offset);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw IoError(errno, "Cannot write", target);
-            }
-            if (n == 0) break;
-            WriteAll(out, buffer.get(), static_cast<std::size_t>(n), target);
-            offset += n;
+void FileReplacement::State::CopyIntoTarget() {
+    // A copy broken off would leave the target half old, half new.
+    const detail::InterruptsHeld held;
+    const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
+                      (kind == ReplacedKind::File ? 0 : O_CREAT | O_EXCL);
+    const int out = ::open(target.c_str(), flags, 0666);
+    if (out < 0) throw IoError(errno, "Cannot write", target);
+    const DescriptorCloser closer(out);
+    struct stat info {};
+    if (::fstat(out, &info) != 0 || !S_ISREG(info.st_mode))
+        throw IoError(EEXIST, "Cannot write", target);
+    const std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(file, buffer.get(), kCopyBufferSize, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw IoError(errno, "Cannot write", target);
         }
-        if (::ftruncate(out, offset) != 0) throw IoError(errno, "Cannot write", target);
+        if (n == 0) break;
+        WriteAll(out, buffer.get(), static_cast<std::size_t>(n), target);
+        offset += n;
     }
-
-    void Drop() noexcept {
-        if (fd != kClosed) ::close(std::exchange(fd, kClosed));
-        if (!name.empty()) {
-            ::unlink(name.c_str());
-            detail::UnregisterTemporaryName(std::exchange(slot, -1));
-            name.clear();
-        }
-    }
-};
-
-FileReplacement::FileReplacement(const std::string& target) : state_(std::make_unique<State>()) {
-    State& state = *state_;
-    state.target = target;
-    detail::CheckNameLength(target, "Cannot create");
-    state.kind = ExamineTarget(target);
-    const int besideError = state.CreateTemporary(FolderOf(target));
-    if (besideError == 0) {
-        state.beside = true;
-        return;
-    }
-    // A file that may be written, in a folder that takes no new file: it is written in place.
-    if (state.kind != TargetKind::File || state.CreateTemporary(SystemTemporaryFolder()) != 0)
-        throw IoError(besideError, "Cannot create", target);
+    if (::ftruncate(out, offset) != 0) throw IoError(errno, "Cannot write", target);
 }
 
-FileReplacement::~FileReplacement() {
-    Discard();
-}
-
-void FileReplacement::Write(const char* data, std::size_t size) {
-    WriteAll(state_->fd, data, size, state_->target);
-}
-
-void FileReplacement::Commit() {
-    State& state = *state_;
-    try {
-        int renameError = EXDEV;
-        if (state.beside) renameError = state.RenameOverTarget();
-        if (renameError == 0) {
-            if (::close(std::exchange(state.fd, kClosed)) != 0 && errno != EINTR)
-                throw IoError(errno, "Cannot write", state.target);
-            return;
-        }
-        // A link is replaced as a whole or not at all, never written through.
-        if (state.kind == TargetKind::Link)
-            throw IoError(renameError, "Cannot replace", state.target);
-        state.CopyIntoTarget();
-        state.Drop();
-    } catch (...) {
-        state.Drop();
-        throw;
+void FileReplacement::State::Drop() noexcept {
+    if (file != kNoFile) ::close(std::exchange(file, kNoFile));
+    if (!name.empty()) {
+        ::unlink(name.c_str());
+        detail::UnregisterTemporaryName(std::exchange(slot, -1));
+        name.clear();
     }
-}
-
-void FileReplacement::Discard() noexcept {
-    state_->Drop();
 }
 
 } // namespace nordavel

@@ -14,8 +14,6 @@ namespace nordavel {
 
 namespace {
 
-constexpr int kClosed = -1;
-
 int OpenOrThrow(const std::string& path, int flags, const char* action) {
     detail::CheckNameLength(path, action);
     int fd;
@@ -54,12 +52,12 @@ InputFile InputFile::Open(const std::string& path) {
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kClosed)), path_(std::move(other.path_)) {}
+    : handle_(std::exchange(other.handle_, kNoFile)), path_(std::move(other.path_)) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     if (this != &other) {
         Close();
-        handle_ = std::exchange(other.handle_, kClosed);
+        handle_ = std::exchange(other.handle_, kNoFile);
         path_ = std::move(other.path_);
     }
     return *this;
@@ -78,7 +76,7 @@ std::size_t InputFile::Read(char* buffer, std::size_t capacity) {
 }
 
 void InputFile::Close() noexcept {
-    if (handle_ != kClosed) ::close(std::exchange(handle_, kClosed));
+    if (handle_ != kNoFile) ::close(std::exchange(handle_, kNoFile));
 }
 
 } // namespace nordavel

@@ -1,0 +1,56 @@
+#include "platform/FileReplacement.h"
+
+#include "platform/FileReplacementState.h"
+#include "platform/IoError.h"
+#include "text/TextUtil.h"
+
+namespace nordavel {
+
+FileReplacement::FileReplacement(const std::string& target) : state_(std::make_unique<State>()) {
+    State& state = *state_;
+    state.target = target;
+    detail::CheckNameLength(target, "Cannot create");
+    state.kind = State::Examine(target);
+    const int besideError = state.CreateTemporary(std::string(ExtractFilePath(target)));
+    if (besideError == 0) {
+        state.beside = true;
+        return;
+    }
+    // A file that may be written, in a folder that takes no new file: it is written in place.
+    const std::string temporaryFolder = State::SystemTemporaryFolder();
+    if (state.kind != ReplacedKind::File || temporaryFolder.empty() ||
+        state.CreateTemporary(temporaryFolder) != 0)
+        throw IoError(besideError, "Cannot create", target);
+}
+
+FileReplacement::~FileReplacement() {
+    Discard();
+}
+
+void FileReplacement::Write(const char* data, std::size_t size) {
+    state_->Write(data, size);
+}
+
+void FileReplacement::Commit() {
+    State& state = *state_;
+    try {
+        if (state.beside) {
+            const int error = state.RenameOverTarget();
+            if (error == 0) return;
+            // A link is replaced as a whole or not at all, never written through.
+            if (state.kind == ReplacedKind::Link)
+                throw IoError(error, "Cannot replace", state.target);
+        }
+        state.CopyIntoTarget();
+        state.Drop();
+    } catch (...) {
+        state.Drop();
+        throw;
+    }
+}
+
+void FileReplacement::Discard() noexcept {
+    state_->Drop();
+}
+
+} // namespace nordavel

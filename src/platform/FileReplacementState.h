@@ -1,0 +1,45 @@
+#pragma once
+
+// Inside FileReplacement: the steps each platform provides (FileReplacement_posix.cpp,
+// FileReplacement_win32.cpp). FileReplacement.cpp puts them together the same way everywhere.
+#include <string>
+
+#include "platform/File.h"
+#include "platform/FileReplacement.h"
+#include "platform/Interrupts.h"
+
+namespace nordavel {
+
+// What stood under the target's name when the replacement began.
+enum class ReplacedKind { None, File, Link };
+
+struct FileReplacement::State {
+    std::string target;
+    ReplacedKind kind = ReplacedKind::None;
+    bool beside = false;             // the temporary file lies in the target's folder
+    NativeFileHandle file = kNoFile; // the temporary file, open for reading and writing
+    std::basic_string<detail::NativePathChar> name; // its name; empty while it has none
+    int slot = -1;                                  // its registration for removal on interrupt
+
+    ~State() { Drop(); }
+
+    // What stands under the target's name; IoError ("Cannot create") when the target can be
+    // neither created nor written.
+    static ReplacedKind Examine(const std::string& target);
+    // Ending in a separator; empty when the system names none.
+    static std::string SystemTemporaryFolder();
+    // Makes the temporary file in `folder` (empty, or ending in a separator); the error code,
+    // or 0.
+    int CreateTemporary(const std::string& folder);
+    void Write(const char* data, std::size_t size);
+    // The error code, or 0 once the temporary file stands under the target's name and is
+    // closed; on failure it is still there, for the copy in place.
+    int RenameOverTarget();
+    // Writes the temporary file's bytes over the target's, then cuts it to their length:
+    // overwriting what the file already has needs no new space, so a full disk can only stop
+    // the copy where the new content outgrows the old.
+    void CopyIntoTarget();
+    void Drop() noexcept;
+};
+
+} // namespace nordavel
