@@ -301,11 +301,6 @@ TEST_F(ConvertLogFileTest, ReplacedCsvKeepsItsAttributesAndAccessList) {
     EXPECT_EQ(after, before) << std::string(after.begin(), after.end());
 }
 
-TEST_F(ConvertLogFileTest, DevicesAreNoLogs) {
-    // NUL opens like an empty file, and would give an empty CSV name beside nothing.
-    EXPECT_EQ(Convert("NUL").Count, kLogNotOpened);
-    EXPECT_EQ(report.lines, (Names{"Not found: NUL", ""}));
-}
 #else
 TEST_F(ConvertLogFileTest, OnlyRegularFilesAreLogs) {
     // None of them may block or read without end: each is "Not found" at once.

@@ -98,13 +98,8 @@ int open(const char* path, int flags, ...) {
     return OpenTracked(AT_FDCWD, path, flags, mode);
 }
 
-int open64(const char* path, int flags, ...) {
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = ModeArgument(flags, arguments);
-    va_end(arguments);
-    return OpenTracked(AT_FDCWD, path, flags, mode);
-}
+// The same function under its large-file name.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
 int openat(int dirfd, const char* path, int flags, ...) {
     va_list arguments;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# nordavel-cli under faults, on Linux: read errors, memory, huge lines, files that are no logs,
-# signals, and a second user's permissions. Nothing may be lost, misreported or left behind.
+# nordavel-cli under faults, on Linux: read errors, memory, huge lines, signals, and a second
+# user's permissions. Nothing may be lost, misreported or left behind.
 # Usage: faults.sh CLI FAULT_SHIM EXAMPLES_DIR
 set -uo pipefail
 
@@ -98,36 +98,7 @@ Completed > walk.kml" "one-line log"
 [ "$(cat one-line.csv)" == "earlier" ] || fail "one-line log: one-line.csv changed"
 rm one-line.kml
 
-# 4. Only regular files are logs: a FIFO, a device and a folder are "Not found" at once.
-fresh
-mkfifo fifo.kml
-mkdir folder.kml
-"$cli" fifo.kml /dev/zero folder.kml >stdout.txt 2>&1 &
-runner=$!
-for _ in $(seq 1 100); do
-    kill -0 "$runner" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$runner" 2>/dev/null; then
-    kill -9 "$runner"
-    fail "not regular files: still running after 10 s"
-fi
-wait "$runner"
-status=$?
-out=$(tr -d '\r' <stdout.txt)
-rm stdout.txt
-expect_status 1 "not regular files"
-expect_out "Not found: fifo.kml
-
-Not found: /dev/zero
-
-Not found: folder.kml
-
-* Not found > fifo.kml
-* Not found > /dev/zero
-* Not found > folder.kml" "not regular files"
-
-# 5. Interrupted runs leave nothing behind and end by the signal. The log is read slowly so that
+# 4. Interrupted runs leave nothing behind and end by the signal. The log is read slowly so that
 #    the signal comes in the middle of the conversion.
 slow_log() {
     for _ in $(seq 1 300); do cat ../walk.kml; done >slow.kml
@@ -167,7 +138,7 @@ for signal in INT:2 KILL:9; do
     interrupted "${signal%:*}" "${signal#*:}" "SIG${signal%:*} with an unnamed temporary file"
 done
 
-# 6. Another user's rights (needs root to set the scene).
+# 5. Another user's rights (needs root to set the scene).
 if [ "$(id -u)" -ne 0 ] || ! command -v runuser >/dev/null; then
     echo "skipped: the cases of a second user (not root)"
 else
