@@ -217,17 +217,6 @@ Completed > walk.kml" "unwritable folder ($tmpfile O_TMPFILE)"
     [ "$(cat /tmp/nordavel-fault-own.txt)" == mine ] || fail "planted link: the target was written"
     [ -L walk.csv ] || fail "planted link: walk.csv is no longer the link"
     rm -f /tmp/nordavel-fault-own.txt
-
-    # Root replacing the user's private file keeps it the user's and private.
-    fresh
-    cp ../walk.kml walk.kml
-    printf 'earlier' >walk.csv
-    chown "$user" walk.csv
-    chmod 600 walk.csv
-    run walk.kml
-    expect_status 0 "the user's private file"
-    converted walk.csv "the user's private file"
-    [ "$(owner_mode walk.csv)" == "$user 600" ] || fail "private file: walk.csv is $(owner_mode walk.csv)"
 fi
 
 finish
