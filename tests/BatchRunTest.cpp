@@ -126,6 +126,17 @@ TEST(BatchRun, StatusPrefixes) {
     EXPECT_EQ(list.Line(1), "Completed > plain.kml");
 }
 
+TEST(BatchRun, ExactNamesKeepBlanksAndGreaterThan) {
+    VectorFileList list(Lines{"trip>b.kml", " b.kml ", "Completed > a.kml"});
+    FakeConverter fake;
+    fake.outcomes["trip>b.kml"] = {true, 3};
+    RecordingReport report;
+    RunBatch(list, report, Defaults(), fake.AsConverter(), ListNames::Exact);
+    EXPECT_EQ(fake.names, (Lines{"trip>b.kml", " b.kml ", "Completed > a.kml"}));
+    EXPECT_EQ(list.Lines(), (Lines{"Completed > trip>b.kml", "* Not found >  b.kml ",
+                                   "* Not found > Completed > a.kml"}));
+}
+
 TEST(BatchRun, OptionsAreReadBeforeEachFile) {
     VectorFileList list(Lines{"a.kml", "b.csv", "c.kml"});
     FakeConverter fake;

@@ -27,6 +27,9 @@ TEST(CliOptions, DefaultsAndFlags) {
     EXPECT_TRUE(result.options.csv.VALID);
     EXPECT_FALSE(result.options.csv.SNEW);
     EXPECT_EQ(result.options.files, (Args{"a.kml", "b.kml"}));
+    EXPECT_FALSE(result.options.recursive);
+    EXPECT_TRUE(ParseArguments({"-r", "logs"}).options.recursive);
+    EXPECT_TRUE(ParseArguments({"logs", "--recursive"}).options.recursive);
 }
 
 TEST(CliOptions, CodePageAndFileNames) {

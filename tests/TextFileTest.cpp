@@ -213,6 +213,18 @@ TEST(CodePages, NamesAndTheSystemCodePage) {
     EXPECT_FALSE(CodePage::FromName("").has_value());
     EXPECT_FALSE(CodePage::FromName("no-such-charset").has_value());
     EXPECT_FALSE(CodePage::FromName("99999").has_value());
+    // Logs are scanned for ASCII tags and line ends: only where those bytes stand for themselves.
+#ifdef _WIN32
+    const std::vector<const char*> compatible{"1252", "932", "65001"};
+    const std::vector<const char*> incompatible{"37", "65000"}; // EBCDIC, UTF-7
+#else
+    const std::vector<const char*> compatible{"1252", "932", "SHIFT_JIS", "EUC-JP", "UTF-8"};
+    const std::vector<const char*> incompatible{"UTF-16", "UTF-32", "IBM037", "UTF-7"};
+#endif
+    for (const char* name : compatible)
+        EXPECT_TRUE(IsAsciiCompatible(Cp(name))) << name;
+    for (const char* name : incompatible)
+        EXPECT_FALSE(IsAsciiCompatible(Cp(name))) << name;
     // Whatever the system's code page is, it converts.
     MemorySink sink;
     TextWriter writer(sink, CodePage::System());

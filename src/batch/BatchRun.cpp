@@ -39,13 +39,14 @@ bool IsCsvName(std::string_view name) {
 }
 
 BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& readOptions,
-                      const LogConverter& convert) {
+                      const LogConverter& convert, ListNames names) {
     BatchSummary summary;
     if (list.Count() == 0) return summary;
     report.Clear();
     const std::size_t count = list.Count();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string name = RemoveStatusPrefix(list, i);
+        const std::string name =
+            names == ListNames::Edited ? RemoveStatusPrefix(list, i) : list.Line(i);
         std::string_view status;
         if (IsCsvName(name)) {
             report.Reveal();
@@ -54,7 +55,11 @@ BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& re
         } else {
             status = StatusText(convert(name, readOptions()));
         }
-        SetLineStatus(list, i, status);
+        if (names == ListNames::Edited) {
+            SetLineStatus(list, i, status);
+        } else {
+            list.SetLine(i, std::string(status) + "> " + name);
+        }
         ++summary.lines;
         if (status == kStatusCompleted) ++summary.completedWithData;
     }

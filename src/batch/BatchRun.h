@@ -41,10 +41,15 @@ struct BatchSummary {
     std::size_t completedWithData = 0; // lines that ended "Completed "
 };
 
+// How a line of the list names its file. A list edited by hand carries the statuses of the last
+// run and stray blanks, which are not part of the name; a command line's arguments are names
+// exactly as given, and on POSIX a name may hold ">" and blanks.
+enum class ListNames { Edited, Exact };
+
 // Converts every file named in the list, in order, and marks each line with its result. The
 // options are read anew before each file. An error thrown by `convert` ends the run at once:
 // the current line keeps its bare name, the lines below stay as they were.
 BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& readOptions,
-                      const LogConverter& convert);
+                      const LogConverter& convert, ListNames names = ListNames::Edited);
 
 } // namespace nordavel

@@ -5,16 +5,20 @@
 
 #include "batch/BatchRun.h"
 #include "cli/CliOptions.h"
+#include "cli/FileArguments.h"
 #include "conversion/ConvertLogFile.h"
 #include "platform/CodePage.h"
 #include "platform/Console.h"
+#include "platform/IoError.h"
 #include "version/Version.h"
 
 namespace nordavel::cli {
 
 namespace {
 
-// The report as it happens: each line goes to standard output when it is added.
+// The report as it happens: each line goes to standard output when it is added, so that a file's
+// lines are out before the next file begins. Once standard output has failed, the run ends with
+// that error, and the lines that its unwinding adds go nowhere rather than fail again.
 class ConsoleReportLog : public ReportLog {
 public:
     void Clear() override {}
@@ -25,17 +29,63 @@ public:
             lines += line;
             lines += '\n';
         }
-        WriteStdout(lines);
+        Write(lines);
     }
+    void Write(std::string_view text) {
+        if (failed_) return;
+        try {
+            WriteStdout(text);
+        } catch (const IoError&) {
+            failed_ = true;
+            throw;
+        }
+    }
+
+private:
+    bool failed_ = false;
 };
 
-void PrintList(const VectorFileList& list) {
+void PrintList(const VectorFileList& list, ConsoleReportLog& out) {
     std::string text;
     for (const std::string& line : list.Lines()) {
         text += line;
         text += '\n';
     }
-    WriteStdout(text);
+    out.Write(text);
+}
+
+int Fail(const std::exception& error) {
+    WriteStderr(std::string("nordavel-cli: ") + error.what() + "\n");
+    return kExitPassedOnError;
+}
+
+int Convert(const CliOptions& options, const CodePage& codePage) {
+    ConsoleReportLog report;
+    VectorFileList list;
+    try {
+        const ExpandedFiles expanded =
+            ExpandFileArguments(options.files, {.recursive = options.recursive});
+        for (const std::string& note : expanded.notes)
+            report.Add(note + "\r\n");
+        list = VectorFileList(expanded.files);
+        const BatchSummary summary = RunBatch(
+            list, report, [&] { return options.csv; },
+            [&](const std::string& name, const TCsvOptions& csv) {
+                return ConvertLogFile(name, csv, report, codePage);
+            },
+            ListNames::Exact);
+        PrintList(list, report);
+        return summary.completedWithData == summary.lines && expanded.notes.empty()
+                   ? kExitAllConverted
+                   : kExitSomeNotConverted;
+    } catch (const std::exception& error) {
+        try {
+            PrintList(list, report);
+        } catch (const IoError&) {
+            // The error that ended the run is the one to tell.
+        }
+        return Fail(error);
+    }
 }
 
 } // namespace
@@ -47,38 +97,32 @@ int RunCli(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     const CliOptions& options = parsed.options;
-    if (options.help) {
-        WriteStdout(UsageText());
-        return kExitAllConverted;
-    }
-    if (options.version) {
-        WriteStdout(std::string("nordavel-cli ") + kVersionString + "\n");
-        return kExitAllConverted;
+    try {
+        if (options.help) {
+            WriteStdout(UsageText());
+            return kExitAllConverted;
+        }
+        if (options.version) {
+            WriteStdout(std::string("nordavel-cli ") + kVersionString + "\n");
+            return kExitAllConverted;
+        }
+    } catch (const IoError& error) {
+        return Fail(error);
     }
 
-    std::optional<CodePage> codePage =
+    const std::optional<CodePage> codePage =
         options.codePage ? CodePage::FromName(*options.codePage) : CodePage::System();
     if (!codePage) {
         WriteStderr("nordavel-cli: unknown code page " + *options.codePage + "\n");
         return kExitUsage;
     }
-
-    VectorFileList list(options.files);
-    ConsoleReportLog report;
-    try {
-        const BatchSummary summary = RunBatch(
-            list, report, [&] { return options.csv; },
-            [&](const std::string& name, const TCsvOptions& csv) {
-                return ConvertLogFile(name, csv, report, *codePage);
-            });
-        PrintList(list);
-        return summary.completedWithData == summary.lines ? kExitAllConverted
-                                                          : kExitSomeNotConverted;
-    } catch (const std::exception& error) {
-        PrintList(list);
-        WriteStderr(std::string("nordavel-cli: ") + error.what() + "\n");
-        return kExitPassedOnError;
+    if (!IsAsciiCompatible(*codePage)) {
+        WriteStderr("nordavel-cli: code page " + codePage->Name() +
+                    " cannot be used: logs need a character set in which ASCII stays ASCII, one "
+                    "byte per character (not UTF-16, UTF-32 or EBCDIC)\n");
+        return kExitUsage;
     }
+    return Convert(options, *codePage);
 }
 
 } // namespace nordavel::cli

@@ -48,6 +48,8 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
             onlyFiles = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--recursive" || argument == "-r") {
+            options.recursive = true;
         } else if (argument == "--version") {
             options.version = true;
         } else if (argument == "--codepage") {
@@ -71,6 +73,8 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
 std::string UsageText() {
     return "Usage: nordavel-cli [options] FILE...\n"
            "Converts each camera GPS log FILE (X.kml) into a CSV file beside it (X.csv).\n"
+           "A FILE that is a folder stands for the *.kml files in it (any letter case, sorted);\n"
+           "on Windows, * and ? in the last part of a FILE are expanded.\n"
            "\n"
            "Options (the default is marked *):\n"
            "  --index     / --no-index     INDEX column (*on)\n"
@@ -80,13 +84,17 @@ std::string UsageText() {
            "  --snew      / --no-snew      unsigned coordinates with N/S and E/W columns (*on)\n"
            "  --codepage CP                character set of logs and CSV files: a Windows code\n"
            "                               page number (932, 1252, ...), or on Linux also an\n"
-           "                               iconv name; default: the system's\n"
-           "  --help                       show this text\n"
+           "                               iconv name, in which ASCII stays ASCII; default:\n"
+           "                               the system's\n"
+           "  -r, --recursive              folders: also the logs in their subfolders\n"
+           "  -h, --help                   show this text\n"
            "  --version                    show the version\n"
            "\n"
-           "Prints the report, then each file's status line (status, \"> \", name).\n"
-           "Exit status: 0 every file converted with records; 1 some file not; 2 usage error;\n"
-           "3 a file could not be written or read (the run stopped there).\n";
+           "Prints the report as each file is done, then each file's status line (status,\n"
+           "\"> \", name).\n"
+           "Exit status: 0 every file converted with records; 1 some file not, or a folder\n"
+           "without logs; 2 usage error; 3 a file or standard output could not be written,\n"
+           "or a file not read (the run stopped there).\n";
 }
 
 } // namespace nordavel::cli

@@ -12,6 +12,7 @@ struct CliOptions {
     TCsvOptions csv;
     std::optional<std::string> codePage; // as the user named it
     std::vector<std::string> files;
+    bool recursive = false; // folders: their subfolders too
     bool help = false;
     bool version = false;
 };

@@ -19,7 +19,21 @@ bool MapsAsciiToItself(CharsetConverter& converter) {
     return converted == ascii;
 }
 
+bool KeepsAsciiExceptJisRoman(CharsetConverter& converter) {
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c)
+        if (c != '\\' && c != '~') ascii.push_back(static_cast<char>(c));
+    std::string converted;
+    converter.Convert(ascii, converted);
+    return converted == ascii;
+}
+
 } // namespace
+
+bool IsAsciiCompatible(const CodePage& codePage) {
+    return KeepsAsciiExceptJisRoman(*codePage.MakeDecoder()) &&
+           KeepsAsciiExceptJisRoman(*codePage.MakeEncoder());
+}
 
 TextDecoder::TextDecoder(const CodePage& codePage)
     : converter_(codePage.MakeDecoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {}

@@ -37,6 +37,12 @@ private:
     std::string name_;
 };
 
+// True when the code page's ASCII bytes stand for themselves, one byte per character, in both
+// directions, which the tag scanner and the line ends rely on: Windows ANSI and DBCS code pages,
+// UTF-8, EUC-JP. UTF-16, UTF-32, UTF-7 and EBCDIC are not. "\" and "~" may differ, as they do
+// in the JIS-Roman of some Shift_JIS tables.
+bool IsAsciiCompatible(const CodePage& codePage);
+
 // Converts text in a code page to UTF-8. Bytes that do not form a character of the code page
 // become a replacement character; the result is always valid UTF-8.
 // Both classes pass pure ASCII text through unchanged without asking the platform whenever the

@@ -117,6 +117,8 @@ cp walk.kml after.kml
     ulimit -f 8
     # Windows knows no such signal, but Wine's process would die of it.
     [ "$windows" -eq 1 ] && trap '' XFSZ
+    # Both streams into one file: the report must be out before the error.
+    "${cli_args[@]}" big.kml >both.txt 2>&1
     run big.kml after.kml
     printf '%s\n' "$status" >status.txt
     printf '%s' "$out" >out.txt
@@ -126,6 +128,9 @@ status=$(cat status.txt)
 out=$(cat out.txt)
 err=$(cat err.txt)
 rm -f status.txt out.txt err.txt
+[[ "$(tr -d '\r' <both.txt)" == *"  Error!!"$'\n'*$'\n'"nordavel-cli: Cannot write big.csv"* ]] ||
+    fail "write failure: the report came after the error:"$'\n'"$(cat both.txt)"
+rm both.txt
 expect_status 3 "write failure"
 if [ "$windows" -eq 0 ]; then
     wanted="nordavel-cli: Cannot write big.csv: File too large (error 27)"
@@ -156,6 +161,99 @@ Completed > logs.v2/walk" "slash"
 cmp -s logs.v2/walk.csv "$here/walk.csv.expected" || fail "slash: logs.v2/walk.csv differs"
 [ "$(cat logs.csv)" == "unrelated" ] || fail "slash: logs.csv was overwritten"
 rm -r logs.v2 logs.csv
+
+# 8. Arguments are names exactly as given: a blank, and on POSIX a ">", are part of the name.
+cp walk.kml ' b.kml'
+run ' b.kml' ' walk.kml'
+expect_status 1 "exact names"
+expect_out "Path: 
+File:  b.kml
+  Output: 15 records
+
+Not found:  walk.kml
+
+Completed >  b.kml
+* Not found >  walk.kml" "exact names"
+[ -f ' b.csv' ] || fail "exact names: ' b.csv' not written"
+rm ' b.kml' ' b.csv'
+if [ "$windows" -eq 0 ]; then
+    cp walk.kml 'trip>b.kml'
+    printf 'unrelated' >b.csv
+    run 'trip>b.kml'
+    expect_status 0 "greater-than"
+    [ -f 'trip>b.csv' ] && [ "$(cat b.csv)" == "unrelated" ] ||
+        fail "greater-than: wrong CSV file written"
+    rm 'trip>b.kml' 'trip>b.csv' b.csv
+fi
+
+# 9. A folder stands for its logs (any letter case, sorted); -r for its subfolders' too; a folder
+#    without a log is told and makes the status 1. On Windows a wildcard is expanded, sorted.
+sep=/
+[ "$windows" -eq 1 ] && sep='\'
+mkdir -p trip/day2 nologs
+cp walk.kml trip/b.kml
+cp walk.kml trip/A.KML
+cp walk.kml trip/day2/c.kml
+printf 'x' >trip/notes.txt
+run trip nologs
+expect_status 1 "folder"
+[[ "$out" == "No log file in folder: nologs"* ]] || fail "folder: no note first: $out"
+[[ "$out" == *$'\n'"Completed > trip${sep}A.KML"$'\n'"Completed > trip${sep}b.kml" ]] ||
+    fail "folder: $out"
+run -r trip
+expect_status 0 "recursive"
+[[ "$out" == *$'\n'"Completed > trip${sep}A.KML"$'\n'"Completed > trip${sep}b.kml"$'\n'"Completed > trip${sep}day2${sep}c.kml" ]] ||
+    fail "recursive: $out"
+run 'trip/*.kml' 'trip/none*'
+expect_status 1 "wildcard"
+if [ "$windows" -eq 1 ]; then
+    [[ "$out" == *$'\n'"Completed > trip/A.KML"$'\n'"Completed > trip/b.kml"$'\n'"* Not found > trip/none*" ]] ||
+        fail "wildcard: $out"
+else
+    [[ "$out" == *$'\n'"* Not found > trip/*.kml"$'\n'"* Not found > trip/none*" ]] ||
+        fail "wildcard taken literally on POSIX: $out"
+fi
+rm -r trip nologs
+
+# 10. Standard output that cannot be written is an error, also for --help.
+run_full() {
+    "${cli_args[@]}" "$@" >/dev/full 2>stderr.txt
+    status=$?
+    err=$(tr -d '\r' <stderr.txt)
+    rm -f stderr.txt
+}
+run_full --help
+expect_status 3 "help to a full disk"
+[[ "$err" == "nordavel-cli: Cannot write standard output: "* ]] || fail "help to a full disk: $err"
+run_full walk.kml
+expect_status 3 "report to a full disk"
+
+# A pipe whose reader has gone: SIGPIPE ends the program as the other signals do (it leaves no
+# temporary file); where SIGPIPE is ignored, the write fails and that is told.
+if [ "$windows" -eq 0 ] && command -v python3 >/dev/null; then
+    pipe_status() {
+        python3 -c '
+import os, signal, subprocess, sys
+signal.signal(signal.SIGPIPE, signal.SIG_IGN if sys.argv[1] == "ignored" else signal.SIG_DFL)
+read_end, write_end = os.pipe()
+os.close(read_end)
+result = subprocess.run(sys.argv[2:], stdout=write_end, stderr=subprocess.PIPE, restore_signals=False)
+print(result.returncode, result.stderr.decode().strip())' "$@"
+    }
+    [ "$(pipe_status default "${cli_args[@]}" walk.kml)" == "-13 " ] ||
+        fail "closed pipe: not ended by SIGPIPE"
+    [ "$(pipe_status ignored "${cli_args[@]}" walk.kml)" == "3 nordavel-cli: Cannot write standard output: Broken pipe (error 32)" ] ||
+        fail "closed pipe, SIGPIPE ignored: $(pipe_status ignored "${cli_args[@]}" walk.kml)"
+    only_files "after.kml big.csv big.kml walk.csv walk.kml " "closed pipe"
+fi
+
+# 11. Only character sets in which ASCII stays ASCII read logs.
+if [ "$windows" -eq 1 ]; then bad_code_pages=(37 65000); else bad_code_pages=(UTF-16 UTF-32 IBM037); fi
+for code_page in "${bad_code_pages[@]}"; do
+    run --codepage "$code_page" walk.kml
+    expect_status 2 "code page $code_page"
+    [[ "$err" == *"cannot be used"* ]] || fail "code page $code_page: $err"
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)"

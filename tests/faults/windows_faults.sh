@@ -59,21 +59,20 @@ for sharing in rw r; do
     only_files "after.csv after.kml walk.csv walk.kml " "held ($sharing)"
 done
 
-# 2. Devices, FIFOs and folders are no logs: "Not found", at once.
+# 2. Devices and FIFOs are no logs: "Not found", at once. A folder stands for the logs in it.
 fresh
 mkfifo fifo.kml
 mkdir folder.kml
 run NUL fifo.kml folder.kml
 expect_status 1 "no logs"
-expect_out "Not found: NUL
+expect_out "No log file in folder: folder.kml
+
+Not found: NUL
 
 Not found: fifo.kml
 
-Not found: folder.kml
-
 * Not found > NUL
-* Not found > fifo.kml
-* Not found > folder.kml" "no logs"
+* Not found > fifo.kml" "no logs"
 
 # 3. A folder that takes no new file (chattr +i binds root too): an existing CSV file is written
 #    in place by way of the temporary folder; a new one cannot be created.
