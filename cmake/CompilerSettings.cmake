@@ -16,6 +16,13 @@ function(nordavel_settings target)
             target_compile_options(${target} PRIVATE -Werror)
         endif()
     endif()
+    if(NOT WIN32 AND NOT NORDAVEL_SANITIZE AND NOT NORDAVEL_FUZZ)
+        # The hardening a Linux distribution expects of its programs. The checked functions need
+        # the optimiser, hence only in optimised builds.
+        target_compile_options(${target} PRIVATE
+            $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
+        target_link_options(${target} PRIVATE -Wl,-z,relro,-z,now)
+    endif()
     if(WIN32)
         target_compile_definitions(${target} PRIVATE
             UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)

@@ -129,7 +129,7 @@ std::string ListText(const std::vector<std::string>& lines) {
 
 TFormMain::TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
                      CodePage codePage)
-    : instance_(instance), codePage_(std::move(codePage)) {
+    : codePage_(std::move(codePage)) {
     RegisterWindowClass(instance, kClassName, icon);
     const SIZE outer = OuterSize(kClientWidth, kClientHeight, kStyle, 0);
     Create(instance, kClassName, L"", kStyle, 0, outer.cx, outer.cy);

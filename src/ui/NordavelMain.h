@@ -80,7 +80,6 @@ private:
     void OpenDialog1Close() noexcept;
     LRESULT OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    HINSTANCE instance_;
     CodePage codePage_;
     TFormReport* report_ = nullptr;
     HWND memo_ = nullptr;
