@@ -29,7 +29,14 @@ std::string CsvFileName(const std::string& logFileName) {
 
 TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOptions& options,
                                   ReportLog& report, const CodePage& codePage) {
+    CsvTrackLayout layout(options);
+    return ConvertLogFile(logFileName, layout, report, codePage);
+}
+
+TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
+                                  ReportLog& report, const CodePage& codePage) {
     TConversionOutcome outcome;
+    std::int32_t skipped = 0;
 
     std::optional<InputTextFile> log;
     try {
@@ -43,13 +50,13 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
         PassOnOutOfMemory(logFileName);
     }
 
-    const std::string csvName = CsvFileName(logFileName);
-    std::optional<FileReplacement> csv;
+    const std::string outputName = ChangeFileExt(logFileName, layout.Extension());
+    std::optional<FileReplacement> output;
     try {
-        csv.emplace(csvName);
+        output.emplace(outputName);
     } catch (const IoError&) {
         report.Reveal();
-        report.Add("Cannot create file: " + csvName + "\r\n");
+        report.Add("Cannot create file: " + outputName + "\r\n");
         log->Close();
         outcome.Count = kCsvNotCreated;
         return outcome;
@@ -57,17 +64,17 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
         PassOnOutOfMemory(logFileName);
     }
 
-    // The finishing steps of a conversion broken off: an earlier CSV file stays as it was.
+    // The finishing steps of a conversion broken off: an earlier output file stays as it was.
     const auto breakOff = [&] {
         log->Close();
-        csv->Discard();
+        output->Discard();
         report.Reveal();
     };
     try {
-        TextWriter writer(*csv, codePage);
+        TextWriter writer(*output, layout.OutputCodePage(codePage));
         report.Add("Path: " + std::string(ExtractFilePath(logFileName)) +
                    "\r\nFile: " + std::string(ExtractFileName(logFileName)));
-        writer.WriteLine(HeaderLine(options));
+        layout.WriteStart(writer, logFileName);
 
         TextReader& reader = log->Reader();
         TLogScanner scanner(reader);
@@ -87,8 +94,11 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
                 scanner.DescriptionText("<description>", dateTime);
                 scanner.NestedElementText("<point>", "<coordinates>", coordinates);
                 if (!dateTime.empty()) {
-                    WriteRecord(writer, options, index, dateTime, coordinates);
-                    ++outcome.Count;
+                    if (layout.WriteRecord(writer, index, dateTime, coordinates)) {
+                        ++outcome.Count;
+                    } else {
+                        ++skipped;
+                    }
                 }
             }
             outcome.Completed = true;
@@ -96,10 +106,11 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
 
         log->Close();
         if (outcome.Count > 0) {
+            layout.WriteEnd(writer);
             writer.Flush();
-            csv->Commit();
+            output->Commit();
         } else {
-            csv->Discard();
+            output->Discard();
         }
     } catch (const LineTooLong& tooLong) {
         // Not the system's failure and not the run's: this file ends here, the run goes on.
@@ -117,6 +128,11 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
         throw;
     }
 
+    if (outcome.Completed && skipped > 0) {
+        report.Reveal();
+        report.Add("  Skipped for lack of a valid position: " + std::to_string(skipped) +
+                   " records");
+    }
     if (!outcome.Completed) {
         report.Reveal();
         report.Add("  Error!!\r\n");

@@ -4,6 +4,7 @@
 
 #include "conversion/CsvOptions.h"
 #include "conversion/ReportLog.h"
+#include "conversion/TrackLayout.h"
 #include "platform/CodePage.h"
 
 namespace nordavel {
@@ -17,6 +18,12 @@ namespace nordavel {
 // The CSV file's new content is written aside and put in place only when it holds at least one
 // record (FileReplacement), so a file already there is never lost to a failed conversion.
 TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOptions& options,
+                                  ReportLog& report, const CodePage& codePage);
+
+// The same conversion into the output file that `layout` describes (X.gpx beside X.kml for GPX).
+// A point the layout cannot represent is not counted as a record; the report tells how many
+// there were.
+TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
                                   ReportLog& report, const CodePage& codePage);
 
 // The name of the CSV file for a log: its extension replaced by (or extended with) ".csv".

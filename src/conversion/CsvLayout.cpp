@@ -73,7 +73,7 @@ std::string_view TakeBeforeComma(std::string_view& rest) noexcept {
 
 void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::string_view value,
                            std::string_view letterPair) {
-    if (!value.empty() && value.front() == '+') value.remove_prefix(1);
+    value = WithoutPlus(value);
     if (!options.SNEW) {
         line.Field(value);
         return;
@@ -90,15 +90,12 @@ void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::s
 
 void AppendCoordinates(LineBuilder& line, const TCsvOptions& options,
                        std::string_view coordinatesText) {
-    std::string_view rest = coordinatesText;
-    const std::string_view longitude = TakeBeforeComma(rest);
-    const std::string_view latitude = TakeBeforeComma(rest);
-    AppendHemisphereValue(line, options, latitude, "NS");
+    const CoordinateTexts values = SplitCoordinates(coordinatesText);
+    AppendHemisphereValue(line, options, values.latitude, "NS");
     line.Put(',');
-    AppendHemisphereValue(line, options, longitude, "EW");
+    AppendHemisphereValue(line, options, values.longitude, "EW");
     line.Put(',');
-    // Whatever follows the second comma is the height, further commas included.
-    line.Field(Trim(rest));
+    line.Field(values.height);
 }
 
 std::size_t RecordWorstCase(std::string_view indexText, std::string_view dateTimeText,
@@ -140,6 +137,15 @@ std::size_t BuildRecord(char* room, const TCsvOptions& options, std::string_view
 }
 
 } // namespace
+
+CoordinateTexts SplitCoordinates(std::string_view coordinatesText) noexcept {
+    CoordinateTexts values;
+    std::string_view rest = coordinatesText;
+    values.longitude = TakeBeforeComma(rest);
+    values.latitude = TakeBeforeComma(rest);
+    values.height = Trim(rest);
+    return values;
+}
 
 std::string CsvField(std::string_view value) {
     return BuiltText(LineBuilder::WorstCase(value.size(), 2),
@@ -194,6 +200,16 @@ void WriteRecord(TextWriter& csv, const TCsvOptions& options, std::string_view i
     line.resize(worstCase);
     line.resize(BuildRecord(line.data(), options, indexText, dateTimeText, coordinatesText));
     csv.WriteLine(line);
+}
+
+void CsvTrackLayout::WriteStart(TextWriter& out, std::string_view) {
+    out.WriteLine(HeaderLine(options_));
+}
+
+bool CsvTrackLayout::WriteRecord(TextWriter& out, std::string_view indexText,
+                                 std::string_view dateTimeText, std::string_view coordinatesText) {
+    nordavel::WriteRecord(out, options_, indexText, dateTimeText, coordinatesText);
+    return true;
 }
 
 } // namespace nordavel
