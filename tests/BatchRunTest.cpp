@@ -115,6 +115,22 @@ TEST(BatchRun, CsvNamesInAnyCaseAreRejected) {
 #endif
 }
 
+TEST(BatchRun, GpxOutputRejectsGpxAndStillCsvNames) {
+    VectorFileList list(Lines{"a.GPX", "b.csv", "c.kml", "d.gpx.kml"});
+    FakeConverter fake;
+    RecordingReport report;
+    RunBatch(list, report, Defaults(), fake.AsConverter(), ListNames::Edited, OutputFormat::Gpx);
+    EXPECT_EQ(list.Lines(),
+              (Lines{"* GPX file is not accepted > a.GPX", "* CSV file is not accepted > b.csv",
+                     "* Not found > c.kml", "* Not found > d.gpx.kml"}));
+    EXPECT_EQ(fake.names, (Lines{"c.kml", "d.gpx.kml"}));
+    EXPECT_EQ(report.events.at(2), "line:GPX file is not accepted: a.GPX");
+
+    VectorFileList csvOutput(Lines{"a.gpx"});
+    RunBatch(csvOutput, report, Defaults(), fake.AsConverter());
+    EXPECT_EQ(fake.names.back(), "a.gpx") << "a GPX file is a log like any other for CSV";
+}
+
 TEST(BatchRun, StatusPrefixes) {
     VectorFileList list(Lines{"* No data >D:\\gps\\walk.kml", "plain.kml ", "a > b > c"});
     EXPECT_EQ(RemoveStatusPrefix(list, 0), "D:\\gps\\walk.kml");

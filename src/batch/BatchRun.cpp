@@ -39,7 +39,7 @@ bool IsCsvName(std::string_view name) {
 }
 
 BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& readOptions,
-                      const LogConverter& convert, ListNames names) {
+                      const LogConverter& convert, ListNames names, OutputFormat format) {
     BatchSummary summary;
     if (list.Count() == 0) return summary;
     report.Clear();
@@ -52,6 +52,10 @@ BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& re
             report.Reveal();
             report.Add("CSV file is not accepted: " + std::string(ExtractFileName(name)) + "\r\n");
             status = kStatusCsvRejected;
+        } else if (format == OutputFormat::Gpx && UpperAscii(ExtractFileExt(name)) == ".GPX") {
+            report.Reveal();
+            report.Add("GPX file is not accepted: " + std::string(ExtractFileName(name)) + "\r\n");
+            status = kStatusGpxRejected;
         } else {
             status = StatusText(convert(name, readOptions()));
         }

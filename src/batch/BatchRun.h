@@ -8,6 +8,7 @@
 #include "batch/FileList.h"
 #include "conversion/CsvOptions.h"
 #include "conversion/ReportLog.h"
+#include "conversion/TrackLayout.h"
 
 namespace nordavel {
 
@@ -18,6 +19,7 @@ inline constexpr std::string_view kStatusNotFound = "* Not found ";
 inline constexpr std::string_view kStatusCannotCreate = "* Cannot create Output file ";
 inline constexpr std::string_view kStatusNotCameraLog = "* Not file of EXILIM LOG ";
 inline constexpr std::string_view kStatusCsvRejected = "* CSV file is not accepted ";
+inline constexpr std::string_view kStatusGpxRejected = "* GPX file is not accepted ";
 
 // The status text for the outcome of one conversion.
 std::string_view StatusText(const TConversionOutcome& outcome) noexcept;
@@ -49,7 +51,10 @@ enum class ListNames { Edited, Exact };
 // Converts every file named in the list, in order, and marks each line with its result. The
 // options are read anew before each file. An error thrown by `convert` ends the run at once:
 // the current line keeps its bare name, the lines below stay as they were.
+// A CSV file is never converted, whatever the format; with GPX output a GPX file is not either,
+// since it would be its own output.
 BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& readOptions,
-                      const LogConverter& convert, ListNames names = ListNames::Edited);
+                      const LogConverter& convert, ListNames names = ListNames::Edited,
+                      OutputFormat format = OutputFormat::Csv);
 
 } // namespace nordavel
