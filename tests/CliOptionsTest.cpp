@@ -41,6 +41,20 @@ TEST(CliOptions, CodePageAndFileNames) {
     EXPECT_FALSE(result.options.csv.RCR);
 }
 
+TEST(CliOptions, FormatAndUtcOffset) {
+    EXPECT_EQ(ParseArguments({"a.kml"}).options.format, OutputFormat::Csv);
+    ParseResult result = ParseArguments({"--format", "gpx", "--utc-offset", "-05:30", "a.kml"});
+    EXPECT_EQ(result.options.format, OutputFormat::Gpx);
+    EXPECT_EQ(result.options.utcOffsetMinutes, -330);
+    EXPECT_EQ(result.options.files, (Args{"a.kml"}));
+    result = ParseArguments({"--format=gpx", "--format=csv", "--utc-offset=+09:00", "a.kml"});
+    EXPECT_EQ(result.options.format, OutputFormat::Csv);
+    EXPECT_EQ(result.options.utcOffsetMinutes, 540);
+    for (const Args& wrong : {Args{"--format", "GPX", "a.kml"}, Args{"--utc-offset=9", "a.kml"},
+                              Args{"a.kml", "--utc-offset"}, Args{"--formats=gpx", "a.kml"}})
+        EXPECT_NE(ParseArguments(wrong).error, "") << wrong.front();
+}
+
 TEST(CliOptions, UsageErrors) {
     EXPECT_NE(ParseArguments({}).error, "");
     EXPECT_NE(ParseArguments({"--rcr"}).error, "");

@@ -7,6 +7,7 @@
 #include "cli/CliOptions.h"
 #include "cli/FileArguments.h"
 #include "conversion/ConvertLogFile.h"
+#include "conversion/GpxLayout.h"
 #include "platform/CodePage.h"
 #include "platform/Console.h"
 #include "platform/IoError.h"
@@ -68,12 +69,15 @@ int Convert(const CliOptions& options, const CodePage& codePage) {
         for (const std::string& note : expanded.notes)
             report.Add(note + "\r\n");
         list = VectorFileList(expanded.files);
+        GpxTrackLayout gpx(options.utcOffsetMinutes);
         const BatchSummary summary = RunBatch(
             list, report, [&] { return options.csv; },
             [&](const std::string& name, const TCsvOptions& csv) {
+                if (options.format == OutputFormat::Gpx)
+                    return ConvertLogFile(name, gpx, report, codePage);
                 return ConvertLogFile(name, csv, report, codePage);
             },
-            ListNames::Exact);
+            ListNames::Exact, options.format);
         PrintList(list, report);
         return summary.completedWithData == summary.lines && expanded.notes.empty()
                    ? kExitAllConverted

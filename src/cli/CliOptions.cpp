@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "conversion/UtcTime.h"
+
 namespace nordavel::cli {
 
 namespace {
@@ -34,6 +36,36 @@ bool ApplyFlag(std::string_view argument, TCsvOptions& csv) {
     return false;
 }
 
+// --format and --utc-offset, as "--NAME VALUE" or "--NAME=VALUE". False when arguments[i] is
+// neither; `error` tells what is wrong with a value.
+bool ApplyOutputOption(const std::vector<std::string>& arguments, std::size_t& i,
+                       CliOptions& options, std::string& error) {
+    const std::string_view argument = arguments[i];
+    std::string_view name = argument.substr(0, argument.find('='));
+    if (name != "--format" && name != "--utc-offset") return false;
+    std::string_view value;
+    if (name.size() < argument.size()) {
+        value = argument.substr(name.size() + 1);
+    } else if (i + 1 < arguments.size()) {
+        value = arguments[++i];
+    } else {
+        error = "option " + std::string(name) + " needs a value";
+        return true;
+    }
+    if (name == "--format") {
+        if (value == "csv" || value == "gpx") {
+            options.format = value == "gpx" ? OutputFormat::Gpx : OutputFormat::Csv;
+        } else {
+            error = "unknown format " + std::string(value) + " (csv or gpx)";
+        }
+    } else if (const std::optional<int> offset = ParseUtcOffset(value)) {
+        options.utcOffsetMinutes = *offset;
+    } else {
+        error = "UTC offset " + std::string(value) + " is not +HH:MM or -HH:MM";
+    }
+    return true;
+}
+
 } // namespace
 
 ParseResult ParseArguments(const std::vector<std::string>& arguments) {
@@ -60,6 +92,8 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
             options.codePage = arguments[++i];
         } else if (argument.rfind("--codepage=", 0) == 0) {
             options.codePage = argument.substr(11);
+        } else if (ApplyOutputOption(arguments, i, options, result.error)) {
+            if (!result.error.empty()) return result;
         } else if (!ApplyFlag(argument, options.csv)) {
             result.error = "unknown option " + argument;
             return result;
@@ -72,7 +106,8 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
     return "Usage: nordavel-cli [options] FILE...\n"
-           "Converts each camera GPS log FILE (X.kml) into a CSV file beside it (X.csv).\n"
+           "Converts each camera GPS log FILE (X.kml) into a CSV file beside it (X.csv),\n"
+           "or with --format gpx into a GPX track (X.gpx).\n"
            "A FILE that is a folder stands for the *.kml files in it (any letter case, sorted);\n"
            "on Windows, * and ? in the last part of a FILE are expanded.\n"
            "\n"
@@ -82,6 +117,10 @@ std::string UsageText() {
            "  --datetime  / --no-datetime  date and time in one TIME column (*on)\n"
            "  --valid     / --no-valid     VALID column, always SPS (*off)\n"
            "  --snew      / --no-snew      unsigned coordinates with N/S and E/W columns (*on)\n"
+           "  --format csv|gpx             the output: CSV (*csv) or a GPX 1.1 track in UTF-8;\n"
+           "                               the column options above apply to CSV only\n"
+           "  --utc-offset +HH:MM          how far the camera's clock runs ahead of UTC (-HH:MM:\n"
+           "                               behind), subtracted for GPX times (*+00:00)\n"
            "  --codepage CP                character set of logs and CSV files: a Windows code\n"
            "                               page number (932, 1252, ...), or on Linux also an\n"
            "                               iconv name, in which ASCII stays ASCII; default:\n"

@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "conversion/CsvOptions.h"
+#include "conversion/TrackLayout.h"
 
 namespace nordavel::cli {
 
 struct CliOptions {
     TCsvOptions csv;
     std::optional<std::string> codePage; // as the user named it
+    OutputFormat format = OutputFormat::Csv;
+    int utcOffsetMinutes = 0; // of the camera's clock, for GPX times
     std::vector<std::string> files;
     bool recursive = false; // folders: their subfolders too
     bool help = false;
