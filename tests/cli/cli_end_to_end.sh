@@ -255,6 +255,25 @@ for code_page in "${bad_code_pages[@]}"; do
     [[ "$err" == *"cannot be used"* ]] || fail "code page $code_page: $err"
 done
 
+# 12. GPX: the same bytes from the Linux and the Windows program, and well-formed XML; a GPX file
+#     would be its own output and is not converted.
+run --version
+version=${out#nordavel-cli }
+run --format gpx --utc-offset +10:30 walk.kml walk.GPX
+expect_status 1 "gpx"
+expect_out "Path: 
+File: walk.kml
+  Output: 15 records
+
+GPX file is not accepted: walk.GPX
+
+Completed > walk.kml
+* GPX file is not accepted > walk.GPX" "gpx"
+sed "s/@VERSION@/$version/" "$here/walk.gpx.expected" | cmp -s - walk.gpx ||
+    fail "gpx: walk.gpx differs from walk.gpx.expected"
+xmllint --noout walk.gpx || fail "gpx: walk.gpx is not well-formed"
+rm walk.gpx
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)"
     exit 1
