@@ -1,15 +1,20 @@
 // Arbitrary bytes as a camera log: the scanner, driven in an order taken from the input, and the
-// whole conversion of the bytes as a file. Neither may crash, leak or leave a file behind.
+// whole conversion of the bytes as a file, to CSV and to GPX. Nothing may crash, leak or leave a
+// file behind, and every GPX file must parse as XML (expat) with one trkpt per record counted.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <expat.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <unistd.h>
 
 #include "conversion/ConvertLogFile.h"
+#include "conversion/GpxLayout.h"
 #include "conversion/LogScanner.h"
 #include "platform/IoError.h"
 
@@ -80,6 +85,22 @@ void ScanInOrderFromInput(const std::uint8_t* data, std::size_t size, const Code
     }
 }
 
+void CheckGpx(const std::string& path, std::int32_t records) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    std::int32_t points = 0;
+    XML_SetUserData(parser, &points);
+    XML_SetStartElementHandler(parser, [](void* data, const XML_Char* name, const XML_Char**) {
+        if (std::strcmp(name, "trkpt") == 0) ++*static_cast<std::int32_t*>(data);
+    });
+    const bool wellFormed =
+        XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
+    XML_ParserFree(parser);
+    if (!wellFormed || points != records) std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -99,6 +120,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool csvExists = std::filesystem::exists(WorkFolder() + "/log.csv");
     if (csvExists != (outcome.Count > 0)) std::abort();
     std::filesystem::remove(WorkFolder() + "/log.csv");
+
+    // Offsets of up to a day either way, from the input.
+    GpxTrackLayout gpx(size > 0 ? (data[size - 1] - 128) * 11 : 0);
+    const std::int32_t records = ConvertLogFile(log, gpx, report, codePage).Count;
+    const std::string gpxName = WorkFolder() + "/log.gpx";
+    if (std::filesystem::exists(gpxName) != (records > 0)) std::abort();
+    if (records > 0) CheckGpx(gpxName, records);
+    std::filesystem::remove(gpxName);
     // Nothing but the log may remain: no temporary file.
     if (std::distance(std::filesystem::directory_iterator(WorkFolder()),
                       std::filesystem::directory_iterator()) != 1)
