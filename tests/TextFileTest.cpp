@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "platform/IoError.h"
 #include "text/TextFile.h"
+#include "text/TextUtil.h"
 
 namespace nordavel {
 namespace {
@@ -148,6 +149,73 @@ TEST(TextReader, NextLineContainingIsNextLineWithASearch) {
         std::string_view line = "left alone?";
         EXPECT_EQ(reader.NextLineContaining("<tag>", line), npos) << "at the end";
         EXPECT_EQ(line, "");
+    }
+}
+
+// Lines that mix ASCII with characters of one and two bytes, valid or not, against each line
+// decoded on its own by the platform's converter and lower-cased: found by NextLineContaining or
+// read by NextLine, on both sides of the read buffers' ends.
+TEST(TextReader, MixedLinesReadAsTheConverterDecodesThem) {
+    const std::vector<std::string> common = {
+        "<tag>", "<TAG>", "x", "Ab", "\r\n", "\n", std::string(40, 'y')};
+    const std::pair<const char*, std::vector<std::string>> codePages[] = {
+        // Accented letters, and bytes the code page leaves undefined.
+        {"1252", {"\xE9", "\xC9t\xE9", "\x81", "\x8D\x90"}},
+        // Katakana with a capital letter or '<' for its second byte where allowed, half-width
+        // katakana, a first byte alone or before a byte that cannot follow it, undefined bytes.
+        {"932",
+         {"\x83\x41", "\x83T\x83\x81", "\x8B\xB4\x82\xCC", "\xB1\xDF", "\x83", "\x83\r", "\x81<",
+          "\x80\xA0\xFD"}},
+        // Valid and broken sequences.
+        {"65001", {"\xC3\xA9", "\xE3\x82\xA2", "\xE3\x82", "\xC3", "\xFF"}},
+        // Letters followed by combining accents: some platforms join them into one character.
+        {"1258", {"A\xEC", "a\xCC", "\xEC", "\xC3"}},
+    };
+    std::mt19937 random(17);
+    for (const auto& [name, own] : codePages) {
+        std::vector<std::string> pieces = common;
+        pieces.insert(pieces.end(), own.begin(), own.end());
+        for (int round = 0; round < 6; ++round) {
+            std::string bytes;
+            while (bytes.size() < 300 * 1024) {
+                // Whole buffers without a high byte now and then.
+                const std::size_t piece = random() % pieces.size();
+                if (round % 2 && piece >= common.size() && bytes.size() % 3 == 0) continue;
+                bytes += pieces[piece];
+            }
+            std::vector<std::string> expected;
+            const auto converter = Cp(name).MakeDecoder();
+            for (std::size_t start = 0; start < bytes.size();) {
+                std::size_t end = bytes.find('\n', start);
+                if (end == std::string::npos) end = bytes.size();
+                std::string raw;
+                for (std::size_t i = start; i < end; ++i)
+                    if (bytes[i] != '\r') raw += bytes[i];
+                std::string line;
+                converter->Convert(raw, line);
+                expected.push_back(LowerAscii(line));
+                start = end + 1;
+            }
+
+            MemorySource source(bytes, round < 3 ? 1 << 20 : 5003);
+            TextReader reader(source, Cp(name), TextReader::LetterCase::Lower);
+            for (std::size_t next = 0; next < expected.size();) {
+                if (round % 3 == 0) {
+                    ASSERT_EQ(reader.NextLine(), expected[next]) << name << " line " << next;
+                    ++next;
+                    continue;
+                }
+                std::size_t holding = next;
+                while (holding + 1 < expected.size() && expected[holding].find("<tag>") == npos)
+                    ++holding;
+                std::string_view line;
+                const std::size_t offset = reader.NextLineContaining("<tag>", line);
+                ASSERT_EQ(line, expected[holding]) << name << " line " << holding;
+                EXPECT_EQ(offset, expected[holding].find("<tag>"));
+                next = holding + 1;
+            }
+            EXPECT_TRUE(reader.AtEnd()) << name;
+        }
     }
 }
 

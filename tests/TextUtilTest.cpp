@@ -196,8 +196,10 @@ TEST(ByteScan, AsciiTestsSeeAHighByteAnywhere) {
         for (std::size_t at = 0; at <= n; ++at) {
             std::string text(n, '\x7F');
             if (at < n) text[at] = static_cast<char>(0x80 + at);
+            if (at + 5 < n) text[at + 5] = '\xFF';
             const Exact exact(text);
             EXPECT_EQ(IsAscii(exact.View()), at == n) << n << " " << at;
+            EXPECT_EQ(FindNonAscii(exact.View().data(), n), at == n ? npos : at) << n << " " << at;
             std::string copy(n + 1, '?');
             EXPECT_EQ(CopyHoldingOnlyAscii(exact.View().data(), n, copy.data()), at == n);
             EXPECT_EQ(copy, text + "?") << "copied exactly, and nothing after";

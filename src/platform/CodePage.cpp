@@ -38,12 +38,14 @@ bool IsAsciiCompatible(const CodePage& codePage) {
 TextDecoder::TextDecoder(const CodePage& codePage)
     : converter_(codePage.MakeDecoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {}
 
-void TextDecoder::Append(std::string_view bytes, std::string& utf8) {
+std::string_view TextDecoder::Decode(std::string_view bytes, std::string& storage) {
+    storage.clear();
     if (asciiIsIdentity_ && IsAscii(bytes)) {
-        utf8.append(bytes);
+        storage.append(bytes);
     } else {
-        converter_->Convert(bytes, utf8);
+        converter_->Convert(bytes, storage);
     }
+    return storage;
 }
 
 TextEncoder::TextEncoder(const CodePage& codePage)

@@ -51,7 +51,9 @@ class TextDecoder {
 public:
     explicit TextDecoder(const CodePage& codePage);
 
-    void Append(std::string_view bytes, std::string& utf8);
+    // The text of `bytes`, at the start of `storage`, which may be longer: it is kept from call
+    // to call and only ever grows, so that decoding a line costs no allocation.
+    std::string_view Decode(std::string_view bytes, std::string& storage);
     // True when ASCII bytes decode to themselves.
     bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
 

@@ -438,4 +438,22 @@ bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcep
     return OnlyAscii<true>(text, size, out);
 }
 
+std::size_t FindNonAscii(const char* bytes, std::size_t size) noexcept {
+    std::size_t i = 0;
+#ifdef NORDAVEL_HAVE_SSE2
+    if (size >= 16) {
+        // The last step overlaps the one before rather than reading past the end.
+        const std::size_t last = size - 16;
+        for (; i < last; i += 16)
+            if (const unsigned mask = Mask(Load(bytes + i)); mask != 0)
+                return i + static_cast<std::size_t>(std::countr_zero(mask));
+        const unsigned mask = Mask(Load(bytes + last));
+        return mask != 0 ? last + static_cast<std::size_t>(std::countr_zero(mask)) : npos;
+    }
+#endif
+    for (; i < size; ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) return i;
+    return npos;
+}
+
 } // namespace nordavel

@@ -42,9 +42,16 @@ bool TextReader::Fill() {
     // and decoded as a whole.
     bytes_ = bytes;
     ready_ = nullptr;
-    if (decoder_.AsciiIsIdentity() && facts.ascii && !facts.loneCr)
+    if (decoder_.AsciiIsIdentity() && !facts.loneCr)
         ready_ = buffer.lowered ? buffer.lowered.get() : bytes;
+    nextHigh_ = end_;
+    if (!facts.ascii) FindNextHigh();
     return end_ > 0;
+}
+
+void TextReader::FindNextHigh() noexcept {
+    const std::size_t high = FindNonAscii(bytes_ + begin_, end_ - begin_);
+    nextHigh_ = high == std::string_view::npos ? end_ : begin_ + high;
 }
 
 bool TextReader::AtEnd() {
@@ -55,16 +62,8 @@ std::string_view TextReader::NextLine() {
     if (begin_ == end_ && !Fill()) return {};
     const char* start = bytes_ + begin_;
     const std::size_t available = end_ - begin_;
-    if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos) {
-        if (ready_) {
-            const char* ready = ready_ + begin_;
-            begin_ += length + 1;
-            if (length > 0 && ready[length - 1] == '\r') --length;
-            return std::string_view(ready, length);
-        }
-        begin_ += length + 1;
-        return Decode(std::string_view(start, length));
-    }
+    if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos)
+        return TakeLine(length);
     // The line goes on in the next buffers.
     longLine_.assign(start, available);
     begin_ = end_;
@@ -84,6 +83,18 @@ std::string_view TextReader::NextLine() {
     return Decode(longLine_);
 }
 
+std::string_view TextReader::TakeLine(std::size_t length) {
+    // The one place that decides whether a line is handed out as it stands.
+    const std::size_t at = begin_;
+    const bool plain = ready_ && at + length < NextHigh();
+    begin_ += length + 1;
+    if (!ready_) return Decode(std::string_view(bytes_ + at, length));
+    // Without a CR alone in the buffer, a CR can only stand right before the LF.
+    if (length > 0 && bytes_[at + length - 1] == '\r') --length;
+    if (plain) return std::string_view(ready_ + at, length);
+    return DecodeWithoutCr(std::string_view(bytes_ + at, length));
+}
+
 std::size_t TextReader::NextLineContaining(std::string_view text, std::string_view& line) {
     // The line goes straight to the caller's view: a found line handed back in a struct costs a
     // copy through memory that the processor cannot forward.
@@ -99,22 +110,33 @@ std::size_t TextReader::NextLineContaining(std::string_view text, std::string_vi
 std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& line) {
     constexpr auto npos = std::string_view::npos;
     if (begin_ == end_ || !ready_) return npos;
+    // The bytes before the first that needs decoding are searched as they stand: up to there, a
+    // line's decoded text is its bytes, at the same offsets.
+    const std::size_t searchable = NextHigh() - begin_;
     const char* rest = ready_ + begin_;
-    const std::size_t size = end_ - begin_;
-    const LineMatch found = FindLineHolding(std::string_view(rest, size), text);
+    const LineMatch found = FindLineHolding(std::string_view(rest, searchable), text);
     if (found.match == npos) {
-        // Passes over all but the buffer's last whole line, which is kept back so that the line
-        // handed out is never taken from beyond the end of the log.
-        const std::size_t lastLf = FindLastByte(rest, size, '\n');
+        // Passes over the lines that end in the searchable bytes, but for the buffer's last whole
+        // line, which is kept back so that the line handed out is never taken from beyond the end
+        // of the log; a line to decode comes after them anyway.
+        const std::size_t lastLf = FindLastByte(rest, searchable, '\n');
         if (lastLf == npos) return npos;
+        if (begin_ + searchable < end_) {
+            begin_ += lastLf + 1;
+            return npos;
+        }
         const std::size_t lf = FindLastByte(rest, lastLf, '\n');
         if (lf != npos) begin_ += lf + 1;
         return npos;
     }
     if (found.lineEnd == npos) {
-        // The line goes on in the next buffer.
+        // The line's end lies past the bytes searched, maybe in the next buffer.
+        const std::size_t from = begin_ + found.match + text.size();
         begin_ += found.lineStart;
-        return npos;
+        const std::size_t lf = FindByte(bytes_ + from, end_ - from, '\n');
+        if (lf == npos) return npos;
+        line = TakeLine(from + lf - begin_);
+        return found.match - found.lineStart;
     }
     std::size_t length = found.lineEnd - found.lineStart;
     begin_ += found.lineEnd + 1;
@@ -131,10 +153,13 @@ std::string_view TextReader::Decode(std::string_view raw) {
             if (c != '\r') withoutCr_.push_back(c);
         raw = withoutCr_;
     }
-    decoded_.clear();
-    decoder_.Append(raw, decoded_);
-    if (lower_) LowerAsciiInPlace(decoded_.data(), decoded_.data() + decoded_.size());
-    return decoded_;
+    return DecodeWithoutCr(raw);
+}
+
+std::string_view TextReader::DecodeWithoutCr(std::string_view raw) {
+    const std::string_view text = decoder_.Decode(raw, decoded_);
+    if (lower_) LowerAsciiInPlace(decoded_.data(), decoded_.data() + text.size());
+    return text;
 }
 
 TextWriter::TextWriter(ByteSink& sink, const CodePage& codePage)

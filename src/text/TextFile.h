@@ -67,10 +67,20 @@ private:
     };
 
     bool Fill();
+    // The next line, `length` bytes long before its LF, from the current buffer.
+    std::string_view TakeLine(std::size_t length);
     // For NextLineContaining: the line holding `text` when it lies whole in the buffer;
     // otherwise passes over the lines that cannot matter and returns npos, leaving `line` alone.
     std::size_t FindInBuffer(std::string_view text, std::string_view& line);
+    // Where the first byte from `begin_` on that needs decoding (0x80 or above) stands, or
+    // end_: up to there the bytes are the text.
+    std::size_t NextHigh() noexcept {
+        if (nextHigh_ < begin_) FindNextHigh();
+        return nextHigh_;
+    }
+    void FindNextHigh() noexcept;
     std::string_view Decode(std::string_view raw);
+    std::string_view DecodeWithoutCr(std::string_view raw);
 
     ByteSource& source_;
     TextDecoder decoder_;
@@ -79,13 +89,13 @@ private:
     Buffer buffers_[2];
     int current_ = 1;
     // The current buffer's bytes, and where its lines are handed out from as they stand
-    // (`lowered` or `bytes`) when it is pure ASCII in an ASCII-compatible code page without a CR
-    // alone, so that its lines need no decoding; null otherwise. Kept here rather than looked up
-    // through `current_` on every line.
+    // (`lowered` or `bytes`) in an ASCII-compatible code page when the buffer has no CR alone;
+    // null otherwise. Kept here rather than looked up through `current_` on every line.
     const char* bytes_ = nullptr;
     const char* ready_ = nullptr;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    std::size_t nextHigh_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
     std::string longLine_;    // a line that spans buffer refills
     std::string withoutCr_;
