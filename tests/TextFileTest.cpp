@@ -156,16 +156,23 @@ TEST(TextReader, NextLineContainingIsNextLineWithASearch) {
 // decoded on its own by the platform's converter and lower-cased: found by NextLineContaining or
 // read by NextLine, on both sides of the read buffers' ends.
 TEST(TextReader, MixedLinesReadAsTheConverterDecodesThem) {
+    // Every character of a range, after `lead` when that is not empty.
+    const auto run = [](std::string_view lead, int first, int last) {
+        std::string characters;
+        for (int c = first; c <= last; ++c)
+            characters += std::string(lead) + static_cast<char>(c);
+        return characters;
+    };
     const std::vector<std::string> common = {
         "<tag>", "<TAG>", "x", "Ab", "\r\n", "\n", std::string(40, 'y')};
     const std::pair<const char*, std::vector<std::string>> codePages[] = {
         // Accented letters, and bytes the code page leaves undefined.
-        {"1252", {"\xE9", "\xC9t\xE9", "\x81", "\x8D\x90"}},
-        // Katakana with a capital letter or '<' for its second byte where allowed, half-width
+        {"1252", {"\xE9", "\xC9t\xE9", run("", 0xA0, 0xFF), "\x81", "\x8D\x90"}},
+        // Katakana (some with a capital letter for their second byte), hiragana, half-width
         // katakana, a first byte alone or before a byte that cannot follow it, undefined bytes.
         {"932",
-         {"\x83\x41", "\x83T\x83\x81", "\x8B\xB4\x82\xCC", "\xB1\xDF", "\x83", "\x83\r", "\x81<",
-          "\x80\xA0\xFD"}},
+         {"\x83T\x83\x81", run("\x83", 0x40, 0x7E), run("\x82", 0x9F, 0xF1), run("", 0xA1, 0xDF),
+          "\x83", "\x83\r", "\x81<", "\x80\xA0\xFD"}},
         // Valid and broken sequences.
         {"65001", {"\xC3\xA9", "\xE3\x82\xA2", "\xE3\x82", "\xC3", "\xFF"}},
         // Letters followed by combining accents: some platforms join them into one character.

@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/ByteScan.h"
 
@@ -36,16 +37,74 @@ bool IsAsciiCompatible(const CodePage& codePage) {
 }
 
 TextDecoder::TextDecoder(const CodePage& codePage)
-    : converter_(codePage.MakeDecoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {}
+    : converter_(codePage.MakeDecoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {
+    std::fill_n(singles_, 128, Character{kUnknown, {}});
+}
 
 std::string_view TextDecoder::Decode(std::string_view bytes, std::string& storage) {
-    storage.clear();
-    if (asciiIsIdentity_ && IsAscii(bytes)) {
-        storage.append(bytes);
-    } else {
-        converter_->Convert(bytes, storage);
+    if (asciiIsIdentity_) {
+        // Room for three bytes of UTF-8, the most a byte gives, for each from the first byte
+        // 0x80 or above on.
+        const std::size_t ascii = std::min(FindNonAscii(bytes.data(), bytes.size()), bytes.size());
+        const std::size_t room = ascii + 3 * (bytes.size() - ascii) + 2;
+        if (storage.size() < room) storage.resize(room);
+        if (const std::size_t size = DecodeFromTable(bytes, ascii, storage.data());
+            size != std::string_view::npos)
+            return std::string_view(storage.data(), size);
     }
+    storage.clear();
+    converter_->Convert(bytes, storage);
     return storage;
+}
+
+std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, std::size_t ascii, char* out) {
+    constexpr auto npos = std::string_view::npos;
+    const char* in = bytes.data();
+    const std::size_t size = bytes.size();
+    const char* const start = out;
+    std::size_t i = 0;
+    for (;;) {
+        if (ascii > 0) std::memcpy(out, in + i, ascii);
+        out += ascii;
+        i += ascii;
+        if (i == size) return static_cast<std::size_t>(out - start);
+        // One or more characters of bytes 0x80 and above, each copied as three bytes: the ones
+        // past its size are overwritten by what follows, or lie in the two bytes to spare.
+        do {
+            const std::size_t byte = static_cast<unsigned char>(in[i]);
+            const Character* character = &Known(singles_[byte - 0x80], bytes.substr(i, 1));
+            std::size_t length = 1;
+            if (character->size == 0 && i + 1 < size) {
+                // Not a character on its own: maybe the first of two bytes.
+                const std::size_t second = static_cast<unsigned char>(in[i + 1]);
+                character = &Known(Pairs()[(byte - 0x80) * 256 + second], bytes.substr(i, 2));
+                length = 2;
+            }
+            if (character->size == 0) return npos;
+            std::memcpy(out, character->utf8, 3);
+            out += character->size;
+            i += length;
+        } while (i < size && static_cast<unsigned char>(in[i]) >= 0x80);
+        ascii = std::min(FindNonAscii(in + i, size - i), size - i);
+    }
+}
+
+TextDecoder::Character* TextDecoder::Pairs() {
+    if (!pairs_) {
+        pairs_.reset(new Character[128 * 256]);
+        std::fill_n(pairs_.get(), 128 * 256, Character{kUnknown, {}});
+    }
+    return pairs_.get();
+}
+
+void TextDecoder::Learn(Character& character, std::string_view bytes) {
+    std::string converted;
+    character.size = 0;
+    if (converter_->ConvertCharacter(bytes, converted) && converted.size() <= 3 &&
+        !converted.empty()) {
+        std::memcpy(character.utf8, converted.data(), converted.size());
+        character.size = static_cast<std::uint8_t>(converted.size());
+    }
 }
 
 TextEncoder::TextEncoder(const CodePage& codePage)

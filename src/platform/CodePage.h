@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,12 @@ public:
     virtual ~CharsetConverter() = default;
     // Appends the conversion of `in` to `out`; never fails (see TextDecoder and TextEncoder).
     virtual void Convert(std::string_view in, std::string& out) = 0;
+    // For a decoder: when `bytes` (one or two) are one character of the code page, decoded
+    // the same wherever it stands in a text, appends its conversion to `out` and returns true.
+    // False when they are not, or when the platform cannot tell: a byte that does not form a
+    // character, a character of more bytes, a code page that decodes a character differently
+    // depending on its neighbours.
+    virtual bool ConvertCharacter(std::string_view bytes, std::string& out) = 0;
 };
 
 // An 8-bit character set ("ANSI code page") in which logs are read and CSV files written.
@@ -46,7 +53,10 @@ bool IsAsciiCompatible(const CodePage& codePage);
 // Converts text in a code page to UTF-8. Bytes that do not form a character of the code page
 // become a replacement character; the result is always valid UTF-8.
 // Both classes pass pure ASCII text through unchanged without asking the platform whenever the
-// code page maps ASCII to itself, which keeps the common case fast.
+// code page maps ASCII to itself, which keeps the common case fast. The decoder also keeps the
+// characters of one and two bytes it has met in a table, so that a text of ASCII and such
+// characters costs no call of the platform's converter: a log whose descriptions hold accented
+// or Japanese text has one or more on every few lines.
 class TextDecoder {
 public:
     explicit TextDecoder(const CodePage& codePage);
@@ -58,8 +68,29 @@ public:
     bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
 
 private:
+    // A character's UTF-8, as the platform converts it; `size` 0 when the bytes are not a
+    // character of their own, kUnknown before the platform has been asked.
+    struct Character {
+        std::uint8_t size;
+        char utf8[3];
+    };
+    static constexpr std::uint8_t kUnknown = 0xFF;
+
+    // Decodes `bytes`, whose first `ascii` are ASCII, from the table into `out`; the length of
+    // the text, or npos when the bytes hold one that the table cannot decode.
+    std::size_t DecodeFromTable(std::string_view bytes, std::size_t ascii, char* out);
+    // `character`, the entry of `bytes`, asking the platform the first time.
+    const Character& Known(Character& character, std::string_view bytes) {
+        if (character.size == kUnknown) Learn(character, bytes);
+        return character;
+    }
+    void Learn(Character& character, std::string_view bytes);
+    Character* Pairs();
+
     std::unique_ptr<CharsetConverter> converter_;
     bool asciiIsIdentity_ = false;
+    Character singles_[128];             // the bytes 0x80 to 0xFF
+    std::unique_ptr<Character[]> pairs_; // [first byte - 0x80][second byte], made when first needed
 };
 
 // Converts UTF-8 text to a code page. A character that the code page cannot represent becomes

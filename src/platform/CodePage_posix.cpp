@@ -5,6 +5,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <optional>
 #include <stdexcept>
 
 namespace nordavel {
@@ -89,7 +90,55 @@ public:
         out.resize(written);
     }
 
+    bool ConvertCharacter(std::string_view bytes, std::string& out) override {
+        if (fromUtf8_ || bytes.empty() || !DecodesCharacterByCharacter()) return false;
+        char converted[16];
+        std::size_t size = 0;
+        std::size_t held = 0;
+        // Two bytes are one character only when the first is none on its own.
+        if (bytes.size() == 2 && ConvertWhole(bytes.substr(0, 1), converted, size, held))
+            return false;
+        if (!ConvertWhole(bytes, converted, size, held) || size == 0 || held > 0) return false;
+        out.append(converted, size);
+        return true;
+    }
+
 private:
+    // Converts `in` to `out` (16 bytes) when it is whole characters; `held` receives the bytes
+    // that only the shift back to the initial state writes out.
+    bool ConvertWhole(std::string_view in, char (&out)[16], std::size_t& size, std::size_t& held) {
+        constexpr auto failed = static_cast<std::size_t>(-1);
+        iconv(iconv_.Get(), nullptr, nullptr, nullptr, nullptr);
+        char* inPtr = const_cast<char*>(in.data());
+        std::size_t inLeft = in.size();
+        char* outPtr = out;
+        std::size_t outLeft = sizeof out;
+        if (iconv(iconv_.Get(), &inPtr, &inLeft, &outPtr, &outLeft) == failed || inLeft != 0)
+            return false;
+        size = sizeof out - outLeft;
+        const bool flushed = iconv(iconv_.Get(), nullptr, nullptr, &outPtr, &outLeft) != failed;
+        held = sizeof out - outLeft - size;
+        return flushed;
+    }
+
+    // False for a character set that holds a character back until it has seen the next one, to
+    // join a letter and a following accent into one character (glibc's CP1255, CP1258, TCVN):
+    // there a byte's character depends on the bytes around it. Asked once, when first needed.
+    bool DecodesCharacterByCharacter() {
+        if (!characterByCharacter_) {
+            characterByCharacter_ = true;
+            for (int c = 1; c < 256; ++c) {
+                const char byte = static_cast<char>(c);
+                char converted[16];
+                std::size_t size = 0;
+                std::size_t held = 0;
+                if (ConvertWhole(std::string_view(&byte, 1), converted, size, held) && held > 0)
+                    characterByCharacter_ = false;
+            }
+        }
+        return *characterByCharacter_;
+    }
+
     // From UTF-8 a whole character is skipped, otherwise one byte.
     std::size_t InvalidLength(const char* p, std::size_t left) const noexcept {
         if (!fromUtf8_) return 1;
@@ -101,6 +150,7 @@ private:
 
     Iconv iconv_;
     bool fromUtf8_;
+    std::optional<bool> characterByCharacter_;
 };
 
 } // namespace

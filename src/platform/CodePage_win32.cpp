@@ -44,16 +44,40 @@ void AppendFromUtf16(unsigned codePage, std::wstring_view text, std::string& out
                         nullptr);
 }
 
+// True for a code page of one- and two-byte characters, each decoded through the code page's
+// table on its own. Those above 50000 are not (ISO 2022 with its escapes, ISCII, GB 18030, UTF-7
+// and UTF-8), whatever size they give for their characters.
+bool DecodesCharacterByCharacter(unsigned codePage) {
+    CPINFO info;
+    return codePage < 50000 && GetCPInfo(codePage, &info) && info.MaxCharSize <= 2;
+}
+
 class Win32Converter : public CharsetConverter {
 public:
-    Win32Converter(unsigned from, unsigned to) : from_(from), to_(to) {}
+    Win32Converter(unsigned from, unsigned to)
+        : from_(from), to_(to),
+          characterByCharacter_(to == CP_UTF8 && DecodesCharacterByCharacter(from)) {}
     void Convert(std::string_view in, std::string& out) override {
         AppendFromUtf16(to_, ToUtf16(from_, in), out);
+    }
+    bool ConvertCharacter(std::string_view bytes, std::string& out) override {
+        if (!characterByCharacter_ || bytes.empty() ||
+            (bytes.size() == 2) != (IsDBCSLeadByteEx(from_, static_cast<BYTE>(bytes[0])) != 0))
+            return false;
+        // The flag makes a byte that the code page does not define an error, not a default
+        // character: a text made of characters converts as without the flag.
+        wchar_t character = 0;
+        if (MultiByteToWideChar(from_, MB_ERR_INVALID_CHARS, bytes.data(),
+                                static_cast<int>(bytes.size()), &character, 1) != 1)
+            return false;
+        AppendFromUtf16(to_, std::wstring_view(&character, 1), out);
+        return true;
     }
 
 private:
     unsigned from_;
     unsigned to_;
+    bool characterByCharacter_;
 };
 
 } // namespace
