@@ -27,14 +27,13 @@ std::string CsvFileName(const std::string& logFileName) {
     return ChangeFileExt(logFileName, ".csv");
 }
 
-TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOptions& options,
-                                  ReportLog& report, const CodePage& codePage) {
-    CsvTrackLayout layout(options);
-    return ConvertLogFile(logFileName, layout, report, codePage);
-}
+namespace {
 
-TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
-                                  ReportLog& report, const CodePage& codePage) {
+// The one conversion flow, for any layout. Instantiated for the CSV layout itself as well, so
+// that writing a record, once per track point, is a direct call the compiler can inline.
+template <class Layout>
+TConversionOutcome Convert(const std::string& logFileName, Layout& layout, ReportLog& report,
+                           const CodePage& codePage) {
     TConversionOutcome outcome;
     std::int32_t skipped = 0;
 
@@ -143,6 +142,19 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& l
         report.Add("  No valid data\r\n");
     }
     return outcome;
+}
+
+} // namespace
+
+TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOptions& options,
+                                  ReportLog& report, const CodePage& codePage) {
+    CsvTrackLayout layout(options);
+    return Convert(logFileName, layout, report, codePage);
+}
+
+TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
+                                  ReportLog& report, const CodePage& codePage) {
+    return Convert(logFileName, layout, report, codePage);
 }
 
 } // namespace nordavel

@@ -46,7 +46,7 @@ constexpr std::string_view WithoutPlus(std::string_view value) noexcept {
 }
 
 // The CSV file with the given options.
-class CsvTrackLayout : public TrackLayout {
+class CsvTrackLayout final : public TrackLayout {
 public:
     explicit CsvTrackLayout(const TCsvOptions& options) : options_(options) {}
     std::string_view Extension() const noexcept override { return ".csv"; }
