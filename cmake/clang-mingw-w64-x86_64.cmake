@@ -1,15 +1,13 @@
 # A second compiler for the Windows build: Debian's clang targeting x86_64-w64-mingw32, with the
-# MinGW-w64 headers, libraries and binutils. It catches code that only GCC accepts; its
-# executables run under Wine like GCC's.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+# MinGW-w64 headers, libraries and binutils of the GCC build. It catches code that only GCC
+# accepts; its executables run under Wine like GCC's.
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-x86_64.cmake)
 
-set(NORDAVEL_MINGW_PREFIX x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET ${NORDAVEL_MINGW_PREFIX})
 set(CMAKE_CXX_COMPILER_TARGET ${NORDAVEL_MINGW_PREFIX})
-set(CMAKE_RC_COMPILER ${NORDAVEL_MINGW_PREFIX}-windres)
+
 # The C++ library of the posix variant of Debian's MinGW-w64 GCC, which clang's driver does not
 # find by itself under a folder named "12-posix".
 file(GLOB _nordavel_gcc_dirs LIST_DIRECTORIES true /usr/lib/gcc/${NORDAVEL_MINGW_PREFIX}/*-posix)
@@ -20,12 +18,3 @@ set(CMAKE_CXX_FLAGS_INIT
     "-stdlib=libstdc++ -isystem ${_nordavel_cxx} -isystem ${_nordavel_cxx}/${NORDAVEL_MINGW_PREFIX}")
 # -pthread: the static libstdc++ of the posix variant needs winpthreads after it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${_nordavel_gcc} -pthread")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${NORDAVEL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-get_filename_component(_nordavel_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_nordavel_root}/scripts/wine-run")

@@ -36,6 +36,29 @@ std::vector<std::string> ReadAll(const std::string& bytes, std::size_t chunk = 7
 
 using Lines = std::vector<std::string>;
 
+// Reads `reader` to its end, each step by NextLine when `plainStep()` says so and otherwise by
+// NextLineContaining("<tag>"), and checks every line it hands out against `expected`.
+template <class PlainStep>
+void ExpectReadAlong(TextReader& reader, const Lines& expected, PlainStep plainStep,
+                     const std::string& label) {
+    for (std::size_t next = 0; next < expected.size();) {
+        if (plainStep()) {
+            ASSERT_EQ(reader.NextLine(), expected[next]) << label << " line " << next;
+            ++next;
+            continue;
+        }
+        std::size_t holding = next;
+        while (holding + 1 < expected.size() && expected[holding].find("<tag>") == npos)
+            ++holding;
+        std::string_view line;
+        const std::size_t offset = reader.NextLineContaining("<tag>", line);
+        ASSERT_EQ(line, expected[holding]) << label << " line " << holding;
+        EXPECT_EQ(offset, expected[holding].find("<tag>"));
+        next = holding + 1;
+    }
+    EXPECT_TRUE(reader.AtEnd()) << label;
+}
+
 TEST(TextReader, LineEnds) {
     EXPECT_EQ(ReadAll("a\nb\r\nc"), (Lines{"a", "b", "c"}));
     // A final line end makes no extra line, but an empty line before it is one.
@@ -129,23 +152,8 @@ TEST(TextReader, NextLineContainingIsNextLineWithASearch) {
 
         MemorySource source(bytes, chunk);
         TextReader reader(source, Cp("1252"), lower);
-        std::size_t next = 0; // the line NextLine would hand out
-        while (next < lines.size()) {
-            if (random() % 4 == 0) {
-                EXPECT_EQ(reader.NextLine(), lines[next]) << round << " " << next;
-                ++next;
-                continue;
-            }
-            std::size_t expected = next;
-            while (expected + 1 < lines.size() && lines[expected].find("<tag>") == npos)
-                ++expected;
-            std::string_view line;
-            const std::size_t offset = reader.NextLineContaining("<tag>", line);
-            ASSERT_EQ(line, lines[expected]) << round << " " << next;
-            EXPECT_EQ(offset, lines[expected].find("<tag>"));
-            next = expected + 1;
-        }
-        EXPECT_TRUE(reader.AtEnd());
+        ExpectReadAlong(
+            reader, lines, [&] { return random() % 4 == 0; }, "round " + std::to_string(round));
         std::string_view line = "left alone?";
         EXPECT_EQ(reader.NextLineContaining("<tag>", line), npos) << "at the end";
         EXPECT_EQ(line, "");
@@ -206,22 +214,8 @@ TEST(TextReader, MixedLinesReadAsTheConverterDecodesThem) {
 
             MemorySource source(bytes, round < 3 ? 1 << 20 : 5003);
             TextReader reader(source, Cp(name), TextReader::LetterCase::Lower);
-            for (std::size_t next = 0; next < expected.size();) {
-                if (round % 3 == 0) {
-                    ASSERT_EQ(reader.NextLine(), expected[next]) << name << " line " << next;
-                    ++next;
-                    continue;
-                }
-                std::size_t holding = next;
-                while (holding + 1 < expected.size() && expected[holding].find("<tag>") == npos)
-                    ++holding;
-                std::string_view line;
-                const std::size_t offset = reader.NextLineContaining("<tag>", line);
-                ASSERT_EQ(line, expected[holding]) << name << " line " << holding;
-                EXPECT_EQ(offset, expected[holding].find("<tag>"));
-                next = holding + 1;
-            }
-            EXPECT_TRUE(reader.AtEnd()) << name;
+            ExpectReadAlong(
+                reader, expected, [&] { return round % 3 == 0; }, name);
         }
     }
 }

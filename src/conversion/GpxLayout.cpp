@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-bool IsContinuation(unsigned char c) noexcept {
-    return (c & 0xC0) == 0x80;
-}
-
 // The length of the well-formed UTF-8 character at the front of `text`, 0 when there is none:
 // overlong forms, surrogates and code points above U+10FFFF are not UTF-8.
 std::size_t CharacterLength(std::string_view text) noexcept {
@@ -39,7 +35,7 @@ std::size_t CharacterLength(std::string_view text) noexcept {
     }
     if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
     for (std::size_t i = 2; i < length; ++i)
-        if (!IsContinuation(byte(i))) return 0;
+        if (!IsUtf8Continuation(text[i])) return 0;
     return length;
 }
 

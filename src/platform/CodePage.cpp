@@ -9,21 +9,13 @@ namespace nordavel {
 
 namespace {
 
-// Every character set Nordavel meets keeps ASCII as it is, but a few (Shift_JIS as glibc has it,
-// with the yen sign at 0x5C) do not; those always go through the converter.
-bool MapsAsciiToItself(CharsetConverter& converter) {
+// Whether the converter keeps ASCII as it is, one byte a character. Every character set Nordavel
+// meets does, but a few (Shift_JIS as glibc has it, with the yen sign at 0x5C) not for "\" and
+// "~": those always go through the converter, yet the tag scanner can still read them.
+bool KeepsAscii(CharsetConverter& converter, bool exceptJisRoman = false) {
     std::string ascii;
     for (int c = 1; c < 0x80; ++c)
-        ascii.push_back(static_cast<char>(c));
-    std::string converted;
-    converter.Convert(ascii, converted);
-    return converted == ascii;
-}
-
-bool KeepsAsciiExceptJisRoman(CharsetConverter& converter) {
-    std::string ascii;
-    for (int c = 1; c < 0x80; ++c)
-        if (c != '\\' && c != '~') ascii.push_back(static_cast<char>(c));
+        if (!exceptJisRoman || (c != '\\' && c != '~')) ascii.push_back(static_cast<char>(c));
     std::string converted;
     converter.Convert(ascii, converted);
     return converted == ascii;
@@ -32,12 +24,11 @@ bool KeepsAsciiExceptJisRoman(CharsetConverter& converter) {
 } // namespace
 
 bool IsAsciiCompatible(const CodePage& codePage) {
-    return KeepsAsciiExceptJisRoman(*codePage.MakeDecoder()) &&
-           KeepsAsciiExceptJisRoman(*codePage.MakeEncoder());
+    return KeepsAscii(*codePage.MakeDecoder(), true) && KeepsAscii(*codePage.MakeEncoder(), true);
 }
 
 TextDecoder::TextDecoder(const CodePage& codePage)
-    : converter_(codePage.MakeDecoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {
+    : converter_(codePage.MakeDecoder()), asciiIsIdentity_(KeepsAscii(*converter_)) {
     std::fill_n(singles_, 128, Character{kUnknown, {}});
 }
 
@@ -108,7 +99,7 @@ void TextDecoder::Learn(Character& character, std::string_view bytes) {
 }
 
 TextEncoder::TextEncoder(const CodePage& codePage)
-    : converter_(codePage.MakeEncoder()), asciiIsIdentity_(MapsAsciiToItself(*converter_)) {}
+    : converter_(codePage.MakeEncoder()), asciiIsIdentity_(KeepsAscii(*converter_)) {}
 
 void TextEncoder::Append(std::string_view utf8, std::string& bytes) {
     if (asciiIsIdentity_ && IsAscii(utf8)) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "text/TextUtil.h"
+
 namespace nordavel {
 
 namespace {
@@ -143,7 +145,7 @@ private:
     std::size_t InvalidLength(const char* p, std::size_t left) const noexcept {
         if (!fromUtf8_) return 1;
         std::size_t length = 1;
-        while (length < left && (static_cast<unsigned char>(p[length]) & 0xC0) == 0x80)
+        while (length < left && IsUtf8Continuation(p[length]))
             ++length;
         return length;
     }

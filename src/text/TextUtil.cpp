@@ -58,7 +58,7 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension, Pat
 std::size_t CharacterCount(std::string_view utf8) noexcept {
     std::size_t count = 0;
     for (char c : utf8) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+        if (!IsUtf8Continuation(c)) ++count;
     }
     return count;
 }

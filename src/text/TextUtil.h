@@ -51,6 +51,11 @@ std::string_view ExtractFileExt(std::string_view path, PathStyle style = kNative
 std::string ChangeFileExt(std::string_view path, std::string_view extension,
                           PathStyle style = kNativePathStyle);
 
+// A byte that continues a multi-byte UTF-8 sequence rather than starting a character.
+constexpr bool IsUtf8Continuation(char c) noexcept {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 // Number of characters (code points) of a UTF-8 text: every byte that does not continue a
 // multi-byte sequence starts one.
 std::size_t CharacterCount(std::string_view utf8) noexcept;
