@@ -36,13 +36,13 @@ bool ApplyFlag(std::string_view argument, TCsvOptions& csv) {
     return false;
 }
 
-// --format and --utc-offset, as "--NAME VALUE" or "--NAME=VALUE". False when arguments[i] is
-// neither; `error` tells what is wrong with a value.
-bool ApplyOutputOption(const std::vector<std::string>& arguments, std::size_t& i,
-                       CliOptions& options, std::string& error) {
+// The options with a value, as "--NAME VALUE" or "--NAME=VALUE". False when arguments[i] is none
+// of them; `error` tells what is wrong with a value.
+bool ApplyValueOption(const std::vector<std::string>& arguments, std::size_t& i,
+                      CliOptions& options, std::string& error) {
     const std::string_view argument = arguments[i];
     std::string_view name = argument.substr(0, argument.find('='));
-    if (name != "--format" && name != "--utc-offset") return false;
+    if (name != "--codepage" && name != "--format" && name != "--utc-offset") return false;
     std::string_view value;
     if (name.size() < argument.size()) {
         value = argument.substr(name.size() + 1);
@@ -52,7 +52,10 @@ bool ApplyOutputOption(const std::vector<std::string>& arguments, std::size_t& i
         error = "option " + std::string(name) + " needs a value";
         return true;
     }
-    if (name == "--format") {
+    if (name == "--codepage") {
+        // Checked when the run starts, where the platform's character sets are known.
+        options.codePage = std::string(value);
+    } else if (name == "--format") {
         if (value == "csv" || value == "gpx") {
             options.format = value == "gpx" ? OutputFormat::Gpx : OutputFormat::Csv;
         } else {
@@ -84,15 +87,7 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
             options.recursive = true;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (argument == "--codepage") {
-            if (i + 1 == arguments.size()) {
-                result.error = "option --codepage needs a value";
-                return result;
-            }
-            options.codePage = arguments[++i];
-        } else if (argument.rfind("--codepage=", 0) == 0) {
-            options.codePage = argument.substr(11);
-        } else if (ApplyOutputOption(arguments, i, options, result.error)) {
+        } else if (ApplyValueOption(arguments, i, options, result.error)) {
             if (!result.error.empty()) return result;
         } else if (!ApplyFlag(argument, options.csv)) {
             result.error = "unknown option " + argument;
