@@ -220,9 +220,9 @@ TEST(LogScanner, TextJoinedPastTheLineLimitIsRefused) {
     EXPECT_EQ(elementText(119).size(), 1 + 119 * 1000u);
 }
 
-TEST(LogScanner, EveryTagGetsItsOwnClosingTagAsTagsComeAndGo) {
-    // More tags than the scanner keeps closing tags for, some of one length, some long, in turn
-    // and again: each element ends at its own closing tag only.
+TEST(LogScanner, EveryTagGetsItsOwnClosingTag) {
+    // Tags of one length, a long one, a prefix of another, in turn and again: each element ends
+    // at its own closing tag only.
     const std::vector<std::string> tags = {
         "<a1>", "<b2>", "<c3>", "<a1x>", "<d4>", "<e5>", "<" + std::string(40, 'l') + ">", "<n>"};
     std::vector<std::string> lines;

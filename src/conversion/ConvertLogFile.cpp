@@ -85,13 +85,16 @@ TConversionOutcome Convert(const std::string& logFileName, Layout& layout, Repor
             // Steps over the document's own description, so that the first one the loop meets
             // is the first placemark's.
             scanner.SkipPastTag("<description>");
+            const ElementTag name("<name>");
+            const ElementTag description("<description>");
+            const ElementTag coordinatesTag("<coordinates>");
             std::string index;
             std::string dateTime;
             std::string coordinates;
             while (!reader.AtEnd()) {
-                scanner.ElementText("<name>", index);
-                scanner.DescriptionText("<description>", dateTime);
-                scanner.NestedElementText("<point>", "<coordinates>", coordinates);
+                scanner.ElementText(name, index);
+                scanner.DescriptionText(description, dateTime);
+                scanner.NestedElementText("<point>", coordinatesTag, coordinates);
                 if (!dateTime.empty()) {
                     if (layout.WriteRecord(writer, index, dateTime, coordinates)) {
                         ++outcome.Count;

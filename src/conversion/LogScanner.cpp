@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <iterator>
 
 #include "text/ByteScan.h"
 #include "text/TextUtil.h"
@@ -49,21 +48,6 @@ bool Contains(const std::string& storage, std::string_view view) noexcept {
 }
 
 } // namespace
-
-std::string_view TLogScanner::ClosingTagFor(std::string_view openingTag) {
-    if (openingTag.empty()) return {};
-    for (const KnownClosingTag& known : closingTags_)
-        if (known.opening.size() == openingTag.size() && StartsWith(known.opening, openingTag))
-            return known.closing;
-    // The oldest goes. Its opening tag is emptied first, so that an allocation failing half way
-    // leaves no opening tag paired with another's closing tag.
-    KnownClosingTag& known = closingTags_[nextClosingTag_];
-    nextClosingTag_ = (nextClosingTag_ + 1) % std::size(closingTags_);
-    known.opening.clear();
-    known.closing = ClosingTag(openingTag);
-    known.opening.assign(openingTag);
-    return known.closing;
-}
 
 void TLogScanner::AppendNextLine() {
     // The current line is about to be replaced by the reader: keep the pending text first.
@@ -133,17 +117,17 @@ std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
     return std::string_view(text, found);
 }
 
-std::string_view TLogScanner::ElementTextView(std::string_view tag) {
-    if (!SkipPastTag(tag)) return {};
-    std::string_view text = ReadUntilView(ClosingTagFor(tag));
+std::string_view TLogScanner::ElementTextView(const ElementTag& tag) {
+    if (!SkipPastTag(tag.opening)) return {};
+    std::string_view text = ReadUntilView(tag.closing);
     while (!text.empty() && !IsAsciiDigit(text.front()))
         text.remove_prefix(1);
     return text;
 }
 
-std::string_view TLogScanner::DescriptionTextView(std::string_view tag) {
-    if (!SkipPastTag(tag)) return {};
-    const std::string_view description = ReadUntilView(ClosingTagFor(tag));
+std::string_view TLogScanner::DescriptionTextView(const ElementTag& tag) {
+    if (!SkipPastTag(tag.opening)) return {};
+    const std::string_view description = ReadUntilView(tag.closing);
     if (description.empty()) return {};
     // The rest of the line after the closing tag is dropped.
     pending_ = description;
@@ -155,35 +139,35 @@ std::string_view TLogScanner::DescriptionTextView(std::string_view tag) {
 }
 
 std::string_view TLogScanner::NestedElementTextView(std::string_view outer,
-                                                    std::string_view inner) {
+                                                    const ElementTag& inner) {
     if (!SkipPastTag(outer)) return {};
-    if (!SkipPastTag(inner)) return {};
-    return ReadUntilView(ClosingTagFor(inner));
+    if (!SkipPastTag(inner.opening)) return {};
+    return ReadUntilView(inner.closing);
 }
 
-void TLogScanner::ElementText(std::string_view tag, std::string& text) {
+void TLogScanner::ElementText(const ElementTag& tag, std::string& text) {
     StoreText(ElementTextView(tag), text);
 }
 
-void TLogScanner::DescriptionText(std::string_view tag, std::string& text) {
+void TLogScanner::DescriptionText(const ElementTag& tag, std::string& text) {
     StoreText(DescriptionTextView(tag), text);
 }
 
-void TLogScanner::NestedElementText(std::string_view outer, std::string_view inner,
+void TLogScanner::NestedElementText(std::string_view outer, const ElementTag& inner,
                                     std::string& text) {
     StoreText(NestedElementTextView(outer, inner), text);
 }
 
 std::string TLogScanner::ElementText(std::string_view tag) {
-    return std::string(ElementTextView(tag));
+    return std::string(ElementTextView(ElementTag(tag)));
 }
 
 std::string TLogScanner::DescriptionText(std::string_view tag) {
-    return std::string(DescriptionTextView(tag));
+    return std::string(DescriptionTextView(ElementTag(tag)));
 }
 
 std::string TLogScanner::NestedElementText(std::string_view outer, std::string_view inner) {
-    return std::string(NestedElementTextView(outer, inner));
+    return std::string(NestedElementTextView(outer, ElementTag(inner)));
 }
 
 bool TLogScanner::FindText(std::string_view text) {

@@ -7,6 +7,17 @@
 
 namespace nordavel {
 
+// The closing tag of an opening tag: "/" inserted after its first character.
+std::string ClosingTag(std::string_view openingTag);
+
+// An element's opening tag with its closing tag, made once for all the elements of a log.
+struct ElementTag {
+    explicit ElementTag(std::string_view openingTag)
+        : opening(openingTag), closing(ClosingTag(openingTag)) {}
+    std::string opening;
+    std::string closing;
+};
+
 // Finds the few tags a conversion needs in a camera log by plain text search over its
 // lower-cased lines, reading the log once from front to back. Everything the scanner is asked
 // for must be given in lower case, and everything it returns is lower case.
@@ -30,9 +41,9 @@ public:
     std::string NestedElementText(std::string_view outer, std::string_view inner);
 
     // The same three, giving their text in `text`, whose storage is reused from call to call.
-    void ElementText(std::string_view tag, std::string& text);
-    void DescriptionText(std::string_view tag, std::string& text);
-    void NestedElementText(std::string_view outer, std::string_view inner, std::string& text);
+    void ElementText(const ElementTag& tag, std::string& text);
+    void DescriptionText(const ElementTag& tag, std::string& text);
+    void NestedElementText(std::string_view outer, const ElementTag& inner, std::string& text);
 
     std::string ReadUntil(std::string_view marker) { return std::string(ReadUntilView(marker)); }
 
@@ -47,9 +58,9 @@ private:
     std::size_t JoinLinesUntil(std::string_view marker);
     // The operations' texts as views into the pending text's storage, valid until the next
     // line is read.
-    std::string_view ElementTextView(std::string_view tag);
-    std::string_view DescriptionTextView(std::string_view tag);
-    std::string_view NestedElementTextView(std::string_view outer, std::string_view inner);
+    std::string_view ElementTextView(const ElementTag& tag);
+    std::string_view DescriptionTextView(const ElementTag& tag);
+    std::string_view NestedElementTextView(std::string_view outer, const ElementTag& inner);
 
     // Searches forward line by line until `text` is found, each line replacing the pending
     // text; returns its offset in the pending text, or npos at the end of the log.
@@ -58,24 +69,11 @@ private:
     // Joins the next line to the pending text; LineTooLong when the two would be longer than
     // the reader's line limit, so that a marker that never comes cannot hold the whole log.
     void AppendNextLine();
-    // The closing tag of `openingTag`, kept from one element to the next: a tag made afresh
-    // for every search is read back, a word at a time, before the bytes just stored can be
-    // forwarded, which stalls every comparison with it.
-    std::string_view ClosingTagFor(std::string_view openingTag);
 
     TextReader& log_;
     // A view of the reader's current line, or of joined_ once lines have been joined.
     std::string_view pending_;
     std::string joined_;
-    struct KnownClosingTag {
-        std::string opening;
-        std::string closing;
-    };
-    KnownClosingTag closingTags_[4];
-    std::size_t nextClosingTag_ = 0;
 };
-
-// The closing tag of an opening tag: "/" inserted after its first character.
-std::string ClosingTag(std::string_view openingTag);
 
 } // namespace nordavel
