@@ -244,8 +244,13 @@ LineMatch FindLineHolding(std::string_view haystack, std::string_view needle) no
                             return {at, lineStart,
                                     after + static_cast<std::size_t>(std::countr_zero(behind))};
                     }
-                    // No LF from `after` to the block's end.
-                    const std::size_t from = std::max(after, i + 16);
+                    // No LF from `after` to the block's end. The line's end is searched on
+                    // here, with the LF vector at hand: a call costs more than most lines.
+                    std::size_t from = std::max(after, i + 16);
+                    for (; from + 16 <= n; from += 16)
+                        if (const unsigned end = Mask(_mm_cmpeq_epi8(Load(text + from), lf)))
+                            return {at, lineStart,
+                                    from + static_cast<std::size_t>(std::countr_zero(end))};
                     const std::size_t end = FindByte(text + from, n - from, '\n');
                     return {at, lineStart, end == npos ? npos : from + end};
                 }
