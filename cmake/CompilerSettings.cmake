@@ -48,6 +48,25 @@ function(nordavel_windows_executable target kind)
     endif()
 endfunction()
 
+# Profile-guided optimisation: GENERATE builds programs that record which code runs how often;
+# USE builds them again, laid out and inlined from that record. scripts/build-release does both
+# in one tree, with a training run between them.
+if(NORDAVEL_PROFILE)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        message(FATAL_ERROR "NORDAVEL_PROFILE needs GCC")
+    endif()
+    if(NORDAVEL_PROFILE STREQUAL "GENERATE")
+        add_compile_options(-fprofile-generate)
+        add_link_options(-fprofile-generate)
+    elseif(NORDAVEL_PROFILE STREQUAL "USE")
+        # Code the training run did not reach is optimised as it would be without a profile,
+        # not for size; files it did not reach at all have no profile, which is no fault.
+        add_compile_options(-fprofile-use -fprofile-partial-training -Wno-missing-profile)
+    else()
+        message(FATAL_ERROR "NORDAVEL_PROFILE is GENERATE, USE or empty")
+    endif()
+endif()
+
 if(NORDAVEL_SANITIZE)
     add_compile_options(-fsanitize=${NORDAVEL_SANITIZE} -fno-omit-frame-pointer
                         -fno-sanitize-recover=all)
