@@ -253,6 +253,8 @@ TEST(LogScanner, EveryTagGetsItsOwnClosingTag) {
 TEST(LogScanner, ClosingTags) {
     EXPECT_EQ(ClosingTag("<name>"), "</name>");
     EXPECT_EQ(ClosingTag("<coordinates>"), "</coordinates>");
+    EXPECT_EQ(ElementTag("<name>").closing, "</name>");
+    EXPECT_EQ(ElementTag("").closing, "") << "an element without tags ends at once";
 }
 
 } // namespace

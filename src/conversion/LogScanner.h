@@ -10,10 +10,11 @@ namespace nordavel {
 // The closing tag of an opening tag: "/" inserted after its first character.
 std::string ClosingTag(std::string_view openingTag);
 
-// An element's opening tag with its closing tag, made once for all the elements of a log.
+// An element's opening tag with its closing tag, made once for all the elements of a log. No
+// tag has no closing tag either.
 struct ElementTag {
     explicit ElementTag(std::string_view openingTag)
-        : opening(openingTag), closing(ClosingTag(openingTag)) {}
+        : opening(openingTag), closing(openingTag.empty() ? "" : ClosingTag(openingTag)) {}
     std::string opening;
     std::string closing;
 };
