@@ -34,28 +34,34 @@ TextDecoder::TextDecoder(const CodePage& codePage)
 
 std::string_view TextDecoder::Decode(std::string_view bytes, std::string& storage) {
     if (asciiIsIdentity_) {
-        // Room for three bytes of UTF-8, the most a byte gives, for each from the first byte
-        // 0x80 or above on.
         const std::size_t ascii = std::min(FindNonAscii(bytes.data(), bytes.size()), bytes.size());
-        const std::size_t room = ascii + 3 * (bytes.size() - ascii) + 2;
-        if (storage.size() < room) storage.resize(room);
-        if (const std::size_t size = DecodeFromTable(bytes, ascii, storage.data());
-            size != std::string_view::npos)
-            return std::string_view(storage.data(), size);
+        if (const auto text = DecodeKnown(bytes, bytes.data(), ascii, storage)) return *text;
     }
     storage.clear();
     converter_->Convert(bytes, storage);
     return storage;
 }
 
-std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, std::size_t ascii, char* out) {
+std::optional<std::string_view> TextDecoder::DecodeKnown(std::string_view bytes, const char* text,
+                                                         std::size_t ascii, std::string& storage) {
+    // Room for three bytes of UTF-8, the most a byte gives, for each from the first byte 0x80
+    // or above on.
+    const std::size_t room = ascii + 3 * (bytes.size() - ascii) + 2;
+    if (storage.size() < room) storage.resize(room);
+    const std::size_t size = DecodeFromTable(bytes, text, ascii, storage.data());
+    if (size == std::string_view::npos) return std::nullopt;
+    return std::string_view(storage.data(), size);
+}
+
+std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, const char* text,
+                                         std::size_t ascii, char* out) {
     constexpr auto npos = std::string_view::npos;
     const char* in = bytes.data();
     const std::size_t size = bytes.size();
     const char* const start = out;
     std::size_t i = 0;
     for (;;) {
-        if (ascii > 0) std::memcpy(out, in + i, ascii);
+        if (ascii > 0) std::memcpy(out, text + i, ascii);
         out += ascii;
         i += ascii;
         if (i == size) return static_cast<std::size_t>(out - start);
@@ -91,8 +97,10 @@ TextDecoder::Character* TextDecoder::Pairs() {
 void TextDecoder::Learn(Character& character, std::string_view bytes) {
     std::string converted;
     character.size = 0;
+    // A character that decodes to ASCII stays out of the table, which DecodeKnown's callers
+    // rely on: its text may need the changes that they made to the ASCII bytes.
     if (converter_->ConvertCharacter(bytes, converted) && converted.size() <= 3 &&
-        !converted.empty()) {
+        !converted.empty() && !IsAscii(converted)) {
         std::memcpy(character.utf8, converted.data(), converted.size());
         character.size = static_cast<std::uint8_t>(converted.size());
     }

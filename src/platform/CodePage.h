@@ -64,6 +64,13 @@ public:
     // The text of `bytes`, at the start of `storage`, which may be longer: it is kept from call
     // to call and only ever grows, so that decoding a line costs no allocation.
     std::string_view Decode(std::string_view bytes, std::string& storage);
+    // Decode from the table alone, for a decoder whose ASCII bytes decode to themselves: the
+    // first `ascii` of `bytes` are ASCII, and every ASCII byte is taken from `text`, where it
+    // stands at the same offset as in `bytes` (a reader's lower-cased copy, say). Empty when
+    // some bytes are no character of the table; Decode then gives their text, with the ASCII
+    // bytes of `bytes`. The characters of the table never decode to ASCII.
+    std::optional<std::string_view> DecodeKnown(std::string_view bytes, const char* text,
+                                                std::size_t ascii, std::string& storage);
     // True when ASCII bytes decode to themselves.
     bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
 
@@ -76,9 +83,11 @@ private:
     };
     static constexpr std::uint8_t kUnknown = 0xFF;
 
-    // Decodes `bytes`, whose first `ascii` are ASCII, from the table into `out`; the length of
-    // the text, or npos when the bytes hold one that the table cannot decode.
-    std::size_t DecodeFromTable(std::string_view bytes, std::size_t ascii, char* out);
+    // Decodes `bytes`, whose first `ascii` are ASCII, from the table into `out`, the ASCII
+    // bytes taken from `text`; the length of the text, or npos when the bytes hold one that the
+    // table cannot decode.
+    std::size_t DecodeFromTable(std::string_view bytes, const char* text, std::size_t ascii,
+                                char* out);
     // `character`, the entry of `bytes`, asking the platform the first time.
     const Character& Known(Character& character, std::string_view bytes) {
         if (character.size == kUnknown) Learn(character, bytes);

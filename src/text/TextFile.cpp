@@ -92,7 +92,12 @@ std::string_view TextReader::TakeLine(std::size_t length) {
     // Without a CR alone in the buffer, a CR can only stand right before the LF.
     if (length > 0 && bytes_[at + length - 1] == '\r') --length;
     if (plain) return std::string_view(ready_ + at, length);
-    return DecodeWithoutCr(std::string_view(bytes_ + at, length));
+    // Up to the first byte that needs decoding, and between such bytes, the text is what the
+    // lines are handed out from as they stand: only the characters themselves are decoded.
+    const std::string_view raw(bytes_ + at, length);
+    if (const auto text = decoder_.DecodeKnown(raw, ready_ + at, nextHigh_ - at, decoded_))
+        return *text;
+    return DecodeWithoutCr(raw);
 }
 
 std::size_t TextReader::NextLineContaining(std::string_view text, std::string_view& line) {
