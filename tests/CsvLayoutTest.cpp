@@ -109,22 +109,29 @@ TEST(CsvLayout, FieldsWithCommasOrQuotesAreQuoted) {
 }
 
 TEST(CsvLayout, WrittenRecordsEqualTheirLinesAtAnyLength) {
-    // Records are built in room of a fixed size unless they may not fit: lengths on both sides
-    // of that, with and without quoting.
+    // Records are built in the writer's buffer, behind the records before them: short ones, and
+    // ones whose room goes beyond the buffer's size, with and without quoting, and in UTF-8
+    // that the code page takes in a byte of its own.
     const TCsvOptions on{};
-    for (std::size_t size = 60; size <= 140; size += 5) {
-        for (const char* filler : {"9", "\"", ","}) {
+    test::MemorySink sink;
+    TextWriter csv(sink, *CodePage::FromName("1252"));
+    std::string expected;
+    for (const std::size_t size : {60u, 95u, 140u, 40000u, 70u}) {
+        for (const char* filler : {"9", "\"", ",", "\xC3\xA9"}) {
             std::string index;
             while (index.size() < size)
                 index += filler;
             const std::string coordinates = "1,2," + index;
-            test::MemorySink sink;
-            TextWriter csv(sink, *CodePage::FromName("1252"));
             WriteRecord(csv, on, index, kWhen, coordinates);
-            csv.Flush();
-            EXPECT_EQ(sink.Bytes(), RecordLine(on, index, kWhen, coordinates) + "\r\n") << size;
+            std::string line = RecordLine(on, index, kWhen, coordinates);
+            // The code page's e acute for the UTF-8 one.
+            for (std::size_t at; (at = line.find("\xC3\xA9")) != std::string::npos;)
+                line.replace(at, 2, "\xE9");
+            expected += line + "\r\n";
         }
     }
+    csv.Flush();
+    EXPECT_EQ(sink.Bytes(), expected);
 }
 
 } // namespace

@@ -187,19 +187,10 @@ std::string RecordLine(const TCsvOptions& options, std::string_view indexText,
 
 void WriteRecord(TextWriter& csv, const TCsvOptions& options, std::string_view indexText,
                  std::string_view dateTimeText, std::string_view coordinatesText) {
-    // A conversion writes hundreds of thousands of records: each is built on the stack, or for
-    // the rare record too long for that, in one buffer kept for all of them.
-    const std::size_t worstCase = RecordWorstCase(indexText, dateTimeText, coordinatesText);
-    char room[512];
-    if (worstCase <= sizeof room) {
-        csv.WriteLine(std::string_view(
-            room, BuildRecord(room, options, indexText, dateTimeText, coordinatesText)));
-        return;
-    }
-    thread_local std::string line;
-    line.resize(worstCase);
-    line.resize(BuildRecord(line.data(), options, indexText, dateTimeText, coordinatesText));
-    csv.WriteLine(line);
+    // A conversion writes hundreds of thousands of records: each is built straight into the
+    // writer's buffer.
+    char* room = csv.LineRoom(RecordWorstCase(indexText, dateTimeText, coordinatesText));
+    csv.EndLine(BuildRecord(room, options, indexText, dateTimeText, coordinatesText));
 }
 
 void CsvTrackLayout::WriteStart(TextWriter& out, std::string_view) {

@@ -390,57 +390,33 @@ bool CopyHoldingCommaOrQuote(const char* text, std::size_t size, char* out) noex
     return HoldsCommaOrQuote<true>(text, size, out);
 }
 
-namespace {
-
-// With `copy`, copies the bytes to `out` in the same pass.
-template <bool copy>
-bool OnlyAscii(const char* text, std::size_t size, char* out) noexcept {
+bool IsAscii(std::string_view text) noexcept {
+    const char* bytes = text.data();
+    const std::size_t size = text.size();
     if (size < 8) {
         unsigned char any = 0;
-        for (std::size_t i = 0; i < size; ++i) {
-            if constexpr (copy) out[i] = text[i];
-            any |= static_cast<unsigned char>(text[i]);
-        }
+        for (std::size_t i = 0; i < size; ++i)
+            any |= static_cast<unsigned char>(bytes[i]);
         return any < 0x80;
     }
 #ifdef NORDAVEL_HAVE_SSE2
     if (size >= 16) {
         __m128i any = _mm_setzero_si128();
-        const auto take = [&](std::size_t at) {
-            const __m128i v = Load(text + at);
-            if constexpr (copy) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), v);
-            any = _mm_or_si128(any, v);
-        };
         // The last step overlaps the one before rather than reading past the end.
         const std::size_t last = size - 16;
         for (std::size_t i = 0; i < last; i += 16)
-            take(i);
-        take(last);
+            any = _mm_or_si128(any, Load(bytes + i));
+        any = _mm_or_si128(any, Load(bytes + last));
         return Mask(any) == 0;
     }
 #endif
     using Word = std::uint64_t;
     Word any = 0;
-    const auto take = [&](std::size_t at) {
-        const Word word = LoadWord<Word>(text + at);
-        if constexpr (copy) std::memcpy(out + at, &word, sizeof word);
-        any |= word;
-    };
     const std::size_t last = size - sizeof(Word);
     for (std::size_t i = 0; i < last; i += sizeof(Word))
-        take(i);
-    take(last);
+        any |= LoadWord<Word>(bytes + i);
+    any |= LoadWord<Word>(bytes + last);
     return (any & kHighs<Word>) == 0;
-}
-
-} // namespace
-
-bool IsAscii(std::string_view text) noexcept {
-    return OnlyAscii<false>(text.data(), text.size(), nullptr);
-}
-
-bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcept {
-    return OnlyAscii<true>(text, size, out);
 }
 
 std::size_t FindNonAscii(const char* bytes, std::size_t size) noexcept {

@@ -34,8 +34,6 @@ std::size_t FindLastByte(const char* bytes, std::size_t size, char c) noexcept;
 bool IsAscii(std::string_view text) noexcept;
 // The offset of the first byte 0x80 or above in the first `size` bytes, or npos.
 std::size_t FindNonAscii(const char* bytes, std::size_t size) noexcept;
-// The same, copying the `size` bytes of `text` to `out` in the same pass.
-bool CopyHoldingOnlyAscii(const char* text, std::size_t size, char* out) noexcept;
 
 // What a read buffer holds, learnt in one pass.
 struct BufferFacts {

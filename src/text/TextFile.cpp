@@ -184,21 +184,26 @@ char* TextWriter::Room(std::size_t size) {
 }
 
 void TextWriter::WriteLine(std::string_view text) {
-    // ASCII text in a code page that keeps ASCII as it is goes in as it stands, tested for ASCII
-    // while it is copied; anything else goes through the encoder.
-    char* out = Room(text.size() + 2);
-    if (encoder_.AsciiIsIdentity() && CopyHoldingOnlyAscii(text.data(), text.size(), out)) {
-        out += text.size();
-    } else {
+    char* out = LineRoom(text.size());
+    if (!text.empty()) std::memcpy(out, text.data(), text.size());
+    EndLine(text.size());
+}
+
+void TextWriter::EndLine(std::size_t used) {
+    // ASCII text in a code page that keeps ASCII as it is stays as it stands; anything else is
+    // replaced by what the encoder makes of it.
+    const char* text = buffer_.get() + used_;
+    if (!encoder_.AsciiIsIdentity() || !IsAscii(std::string_view(text, used))) {
         encoded_.clear();
-        encoder_.Append(text, encoded_);
-        out = Room(encoded_.size() + 2);
-        if (!encoded_.empty()) std::memcpy(out, encoded_.data(), encoded_.size());
-        out += encoded_.size();
+        encoder_.Append(std::string_view(text, used), encoded_);
+        used = encoded_.size();
+        char* out = Room(used + 2);
+        if (used > 0) std::memcpy(out, encoded_.data(), used);
     }
-    out[0] = '\r';
-    out[1] = '\n';
-    used_ = static_cast<std::size_t>(out + 2 - buffer_.get());
+    char* end = buffer_.get() + used_ + used;
+    end[0] = '\r';
+    end[1] = '\n';
+    used_ += used + 2;
     if (used_ >= kWriteBufferSize) Flush();
 }
 
