@@ -88,13 +88,14 @@ TConversionOutcome Convert(const std::string& logFileName, Layout& layout, Repor
             const ElementTag name("<name>");
             const ElementTag description("<description>");
             const ElementTag coordinatesTag("<coordinates>");
+            // The coordinates are used before the next line is read; the others are kept.
             std::string index;
             std::string dateTime;
-            std::string coordinates;
             while (!reader.AtEnd()) {
                 scanner.ElementText(name, index);
                 scanner.DescriptionText(description, dateTime);
-                scanner.NestedElementText("<point>", coordinatesTag, coordinates);
+                const std::string_view coordinates =
+                    scanner.NestedElementTextView("<point>", coordinatesTag);
                 if (!dateTime.empty()) {
                     if (layout.WriteRecord(writer, index, dateTime, coordinates)) {
                         ++outcome.Count;

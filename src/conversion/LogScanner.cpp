@@ -153,11 +153,6 @@ void TLogScanner::DescriptionText(const ElementTag& tag, std::string& text) {
     StoreText(DescriptionTextView(tag), text);
 }
 
-void TLogScanner::NestedElementText(std::string_view outer, const ElementTag& inner,
-                                    std::string& text) {
-    StoreText(NestedElementTextView(outer, inner), text);
-}
-
 std::string TLogScanner::ElementText(std::string_view tag) {
     return std::string(ElementTextView(ElementTag(tag)));
 }

@@ -41,10 +41,11 @@ public:
     std::string DescriptionText(std::string_view tag);
     std::string NestedElementText(std::string_view outer, std::string_view inner);
 
-    // The same three, giving their text in `text`, whose storage is reused from call to call.
+    // The first two giving their text in `text`, whose storage is reused from call to call,
+    // and the last without a copy: its text stays valid until the next line is read.
     void ElementText(const ElementTag& tag, std::string& text);
     void DescriptionText(const ElementTag& tag, std::string& text);
-    void NestedElementText(std::string_view outer, const ElementTag& inner, std::string& text);
+    std::string_view NestedElementTextView(std::string_view outer, const ElementTag& inner);
 
     std::string ReadUntil(std::string_view marker) { return std::string(ReadUntilView(marker)); }
 
@@ -61,7 +62,6 @@ private:
     // line is read.
     std::string_view ElementTextView(const ElementTag& tag);
     std::string_view DescriptionTextView(const ElementTag& tag);
-    std::string_view NestedElementTextView(std::string_view outer, const ElementTag& inner);
 
     // Searches forward line by line until `text` is found, each line replacing the pending
     // text; returns its offset in the pending text, or npos at the end of the log.
