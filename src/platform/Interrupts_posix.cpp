@@ -6,6 +6,7 @@
 #include <cstring>
 #include <signal.h>
 #include <unistd.h>
+#include <utility>
 
 namespace nordavel {
 
@@ -61,6 +62,18 @@ void RemoveTemporaryFilesOnInterrupt() {
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+std::thread StartThreadWithoutInterrupts(std::function<void()> work) {
+    // A new thread starts with the signal mask of the thread that makes it.
+    const sigset_t held = CleanupSignals();
+    sigset_t saved;
+    pthread_sigmask(SIG_BLOCK, &held, &saved);
+    struct Restore {
+        sigset_t mask;
+        ~Restore() { pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
+    } restore{saved};
+    return std::thread(std::move(work));
 }
 
 namespace detail {

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <iterator>
+#include <utility>
 #include <windows.h>
 
 namespace nordavel {
@@ -31,6 +32,11 @@ BOOL WINAPI RemoveTemporaryFiles(DWORD) {
 
 void RemoveTemporaryFilesOnInterrupt() {
     SetConsoleCtrlHandler(RemoveTemporaryFiles, TRUE);
+}
+
+// The console handler has a thread of its own and a lock: no other thread ever takes it.
+std::thread StartThreadWithoutInterrupts(std::function<void()> work) {
+    return std::thread(std::move(work));
 }
 
 namespace detail {

@@ -10,6 +10,8 @@ namespace nordavel {
 namespace {
 
 constexpr std::size_t kReadBufferSize = 128 * 1024;
+// Reading ahead pays for its thread from about this size on.
+constexpr std::uint64_t kReadAheadFrom = 1024 * 1024;
 constexpr std::size_t kWriteBufferSize = 64 * 1024;
 
 } // namespace
@@ -25,19 +27,44 @@ TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase 
         buffer.bytes.reset(new char[kReadBufferSize]);
         if (lower_) buffer.lowered.reset(new char[kReadBufferSize]);
     }
+    ring_ = std::make_unique<BufferRing>([this](int number) { return Load(number); },
+                                         source.FileSize() >= kReadAheadFrom);
+}
+
+bool TextReader::Load(int number) noexcept {
+    Buffer& buffer = buffers_[number];
+    char* bytes = buffer.bytes.get();
+    std::size_t count = 0;
+    buffer.failure = nullptr;
+    try {
+        count = source_.Read(bytes, kReadBufferSize);
+    } catch (...) {
+        buffer.failure = std::current_exception();
+    }
+    buffer.facts = ScanBuffer(bytes, count, buffer.lowered.get());
+    // The end, a Ctrl-Z or a failure.
+    buffer.more = count > 0 && buffer.facts.size == count && !buffer.failure;
+    return buffer.more;
+}
+
+void TextReader::StopReading() noexcept {
+    ring_.reset();
+    sourceDone_ = true;
+    begin_ = end_;
 }
 
 bool TextReader::Fill() {
+    // A source that failed is not read again: every read after the failure fails the same way.
+    if (failure_) std::rethrow_exception(failure_);
     if (sourceDone_) return false;
-    current_ ^= 1;
-    Buffer& buffer = buffers_[current_];
-    char* bytes = buffer.bytes.get();
-    const std::size_t count = source_.Read(bytes, kReadBufferSize);
-    const BufferFacts facts = ScanBuffer(bytes, count, buffer.lowered.get());
+    const Buffer& buffer = buffers_[ring_->Next()];
+    sourceDone_ = !buffer.more;
+    if (buffer.failure) std::rethrow_exception(failure_ = buffer.failure);
+    const BufferFacts& facts = buffer.facts;
+    const char* bytes = buffer.bytes.get();
     begin_ = 0;
     end_ = facts.size;
-    sourceDone_ = count == 0 || facts.size < count; // the end, or a Ctrl-Z
-    // A buffer is filled only once the one before has been read up to its end, so its first
+    // A buffer is taken only once the one before has been read up to its end, so its first
     // line begins with it; a line that began in the buffer before is taken from the raw bytes
     // and decoded as a whole.
     bytes_ = bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -8,6 +9,8 @@
 #include "platform/ByteStream.h"
 #include "platform/CodePage.h"
 #include "platform/File.h"
+#include "text/BufferRing.h"
+#include "text/ByteScan.h"
 
 namespace nordavel {
 
@@ -32,8 +35,12 @@ private:
 // LineTooLong.
 //
 // Lines are handed out as views, without copying where the bytes allow it: the text of a line
-// stays valid until the next call of NextLine (AtEnd leaves it alone). Reading alternates
-// between two buffers for that reason.
+// stays valid until the next call of NextLine (AtEnd leaves it alone). The buffer read before the
+// current one is kept for that reason.
+//
+// A file of 1 MiB or more is read and scanned ahead of its use, on a thread of its own (see
+// BufferRing); a failure to read it is passed on where the lines reach it, as it would be
+// without.
 class TextReader {
 public:
     enum class LetterCase { AsIs, Lower };
@@ -44,6 +51,8 @@ public:
     // buffer is never refused.
     TextReader(ByteSource& source, const CodePage& codePage,
                LetterCase letterCase = LetterCase::AsIs, std::size_t maxLineBytes = kMaxLineBytes);
+    TextReader(const TextReader&) = delete;
+    TextReader& operator=(const TextReader&) = delete;
 
     std::size_t MaxLineBytes() const noexcept { return maxLineBytes_; }
 
@@ -59,13 +68,21 @@ public:
     // handed out.
     std::size_t NextLineContaining(std::string_view text, std::string_view& line);
 
+    // Reads nothing more from the source, which may then be closed: the reader is at its end.
+    void StopReading() noexcept;
+
 private:
     struct Buffer {
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
         std::unique_ptr<char[]> lowered;
+        BufferFacts facts{};
+        bool more = false;          // more bytes may follow: no end, no Ctrl-Z, no failure
+        std::exception_ptr failure; // what reading the bytes threw
     };
 
+    // Reads and scans the next bytes into buffer `number`; whether more may follow them.
+    bool Load(int number) noexcept;
     bool Fill();
     // The next line, `length` bytes long before its LF, from the current buffer.
     std::string_view TakeLine(std::size_t length);
@@ -86,20 +103,22 @@ private:
     TextDecoder decoder_;
     bool lower_;
     std::size_t maxLineBytes_;
-    Buffer buffers_[2];
-    int current_ = 1;
+    Buffer buffers_[BufferRing::kBuffers];
     // The current buffer's bytes, and where its lines are handed out from as they stand
     // (`lowered` or `bytes`) in an ASCII-compatible code page when the buffer has no CR alone;
-    // null otherwise. Kept here rather than looked up through `current_` on every line.
+    // null otherwise. Kept here rather than looked up through the buffer on every line.
     const char* bytes_ = nullptr;
     const char* ready_ = nullptr;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::size_t nextHigh_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
-    std::string longLine_;    // a line that spans buffer refills
+    std::exception_ptr failure_;
+    std::string longLine_; // a line that spans buffer refills
     std::string withoutCr_;
     std::string decoded_;
+    // Last, so that it is gone, and its thread with it, before the buffers it fills.
+    std::unique_ptr<BufferRing> ring_;
 };
 
 // Writes UTF-8 text as 8-bit lines, each ending in CR LF, buffered.
@@ -135,7 +154,10 @@ public:
                   TextReader::LetterCase letterCase)
         : file_(InputFile::Open(path)), reader_(file_, codePage, letterCase) {}
     TextReader& Reader() noexcept { return reader_; }
-    void Close() noexcept { file_.Close(); }
+    void Close() noexcept {
+        reader_.StopReading();
+        file_.Close();
+    }
 
 private:
     InputFile file_;

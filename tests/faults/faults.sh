@@ -31,10 +31,16 @@ source "$here/common.sh"
 
 # 1. A read error in the middle of a log, or from its first byte, is an error like a failed
 #    write: "Error!!", status 3, the system's text, the earlier CSV file kept, the run stopped.
-#    Also when the disk fails only once and the reads after it would succeed.
-for after in 2000 0 1000:once 0:once; do
+#    Also when the disk fails only once and the reads after it would succeed, and in a log long
+#    enough to be read ahead of its use ("big:").
+for after in 2000 0 1000:once 0:once big:1500000 big:1500000:once; do
     fresh
-    cp ../walk.kml log.kml
+    if [ "${after%%:*}" == big ]; then
+        after=${after#big:}
+        python3 "$here/big_log.py" ../walk.kml 9000 log.kml
+    else
+        cp ../walk.kml log.kml
+    fi
     cp ../walk.kml after.kml
     printf 'earlier' >log.csv
     NORDAVEL_FAULT_READ=log.kml:$after LD_PRELOAD=$shim run log.kml after.kml
