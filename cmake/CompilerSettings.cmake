@@ -56,8 +56,10 @@ if(NORDAVEL_PROFILE)
         message(FATAL_ERROR "NORDAVEL_PROFILE needs GCC")
     endif()
     if(NORDAVEL_PROFILE STREQUAL "GENERATE")
-        add_compile_options(-fprofile-generate)
-        add_link_options(-fprofile-generate)
+        # Atomic counts: the text reader's thread runs some of the same code as the main one,
+        # and counts lost between the two make a profile that the second build refuses.
+        add_compile_options(-fprofile-generate -fprofile-update=atomic)
+        add_link_options(-fprofile-generate -fprofile-update=atomic)
     elseif(NORDAVEL_PROFILE STREQUAL "USE")
         # Code the training run did not reach is optimised as it would be without a profile,
         # not for size; files it did not reach at all have no profile, which is no fault.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ByteStream.h"
 #include "platform/CodePage.h"
@@ -40,7 +42,8 @@ private:
 //
 // A file of 1 MiB or more is read and scanned ahead of its use, on a thread of its own (see
 // BufferRing); a failure to read it is passed on where the lines reach it, as it would be
-// without.
+// without. The lines of a buffer that need decoding are decoded as the buffer is read, on that
+// thread too.
 class TextReader {
 public:
     enum class LetterCase { AsIs, Lower };
@@ -72,17 +75,37 @@ public:
     void StopReading() noexcept;
 
 private:
+    // A line of a buffer that holds a byte 0x80 or above, in a buffer whose lines are handed out
+    // as they stand (see ready_), with its text; or the buffer's unfinished last line, without.
+    struct HighLine {
+        std::uint32_t start;     // the line's first byte
+        std::uint32_t firstHigh; // its first byte 0x80 or above
+        std::uint32_t lineEnd;   // its LF; kUnfinished for the unfinished last line
+        std::uint32_t textAt;    // its text, in the buffer's `decoded`
+        std::uint32_t textSize;
+    };
+    static constexpr std::uint32_t kUnfinished = 0xFFFFFFFF;
+
     struct Buffer {
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
         std::unique_ptr<char[]> lowered;
         BufferFacts facts{};
         bool more = false;          // more bytes may follow: no end, no Ctrl-Z, no failure
-        std::exception_ptr failure; // what reading the bytes threw
+        std::exception_ptr failure; // what reading or decoding the bytes threw
+        std::vector<HighLine> highLines;
+        std::string decoded;
     };
 
+    // Whether the lines of a buffer with these facts are handed out as they stand, where they
+    // need no decoding.
+    bool HandsOutAsTheyStand(const BufferFacts& facts) const noexcept {
+        return decoder_.AsciiIsIdentity() && !facts.loneCr;
+    }
     // Reads and scans the next bytes into buffer `number`; whether more may follow them.
     bool Load(int number) noexcept;
+    // For Load: finds and decodes the buffer's high lines.
+    void DecodeHighLines(Buffer& buffer);
     bool Fill();
     // The next line, `length` bytes long before its LF, from the current buffer.
     std::string_view TakeLine(std::size_t length);
@@ -90,12 +113,14 @@ private:
     // otherwise passes over the lines that cannot matter and returns npos, leaving `line` alone.
     std::size_t FindInBuffer(std::string_view text, std::string_view& line);
     // Where the first byte from `begin_` on that needs decoding (0x80 or above) stands, or
-    // end_: up to there the bytes are the text.
+    // end_: up to there the bytes are the text. For a buffer whose lines are handed out as they
+    // stand; begin_ is always where a line begins.
     std::size_t NextHigh() noexcept {
-        if (nextHigh_ < begin_) FindNextHigh();
-        return nextHigh_;
+        const std::vector<HighLine>& lines = buffer_->highLines;
+        while (nextHighLine_ < lines.size() && lines[nextHighLine_].start < begin_)
+            ++nextHighLine_;
+        return nextHighLine_ < lines.size() ? lines[nextHighLine_].firstHigh : end_;
     }
-    void FindNextHigh() noexcept;
     std::string_view Decode(std::string_view raw);
     std::string_view DecodeWithoutCr(std::string_view raw);
 
@@ -104,6 +129,12 @@ private:
     bool lower_;
     std::size_t maxLineBytes_;
     Buffer buffers_[BufferRing::kBuffers];
+    // Only for Load, which may run on the ring's thread.
+    TextDecoder loadDecoder_;
+    std::string loadDecoded_;
+    // The current buffer, and its first high line that may lie at begin_ or after it.
+    const Buffer* buffer_ = &buffers_[0];
+    std::size_t nextHighLine_ = 0;
     // The current buffer's bytes, and where its lines are handed out from as they stand
     // (`lowered` or `bytes`) in an ASCII-compatible code page when the buffer has no CR alone;
     // null otherwise. Kept here rather than looked up through the buffer on every line.
@@ -111,7 +142,6 @@ private:
     const char* ready_ = nullptr;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
-    std::size_t nextHigh_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
     std::exception_ptr failure_;
     std::string longLine_; // a line that spans buffer refills
