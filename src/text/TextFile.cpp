@@ -179,7 +179,15 @@ std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& li
     // line's decoded text is its bytes, at the same offsets.
     const std::size_t searchable = NextHigh() - begin_;
     const char* rest = ready_ + begin_;
-    const LineMatch found = FindLineHolding(std::string_view(rest, searchable), text);
+    // A tag mostly opens the line it stands on, which may be all that is searchable before a line
+    // to decode: too short a text for the vector search.
+    LineMatch found;
+    if (StartsWith(std::string_view(rest, searchable), text)) {
+        const std::size_t lf = FindByte(rest + text.size(), searchable - text.size(), '\n');
+        found = {0, 0, lf == npos ? npos : text.size() + lf};
+    } else {
+        found = FindLineHolding(std::string_view(rest, searchable), text);
+    }
     if (found.match == npos) {
         // Passes over the lines that end in the searchable bytes, but for the buffer's last whole
         // line, which is kept back so that the line handed out is never taken from beyond the end
