@@ -51,7 +51,9 @@ bool TextReader::Load(int number) noexcept {
 
 void TextReader::DecodeHighLines(Buffer& buffer) {
     constexpr auto npos = std::string_view::npos;
-    buffer.decoded.clear();
+    // The lines' texts one after the other, in storage that keeps its size from buffer to buffer.
+    std::string& decoded = buffer.decoded;
+    std::size_t used = 0;
     const BufferFacts& facts = buffer.facts;
     if (facts.ascii || !HandsOutAsTheyStand(facts)) return;
     const char* bytes = buffer.bytes.get();
@@ -72,17 +74,19 @@ void TextReader::DecodeHighLines(Buffer& buffer) {
         // As TakeLine would decode it: the ASCII bytes from the lower-cased copy, the characters
         // from the table; or all of it through the converter, then lower-cased.
         const std::string_view raw(bytes + start, length);
-        std::string_view line;
+        std::size_t textSize;
         if (const auto known =
-                loadDecoder_.DecodeKnown(raw, text + start, high - start, loadDecoded_)) {
-            line = *known;
+                loadDecoder_.DecodeKnown(raw, text + start, high - start, decoded, used)) {
+            textSize = known->size();
         } else {
-            line = loadDecoder_.Decode(raw, loadDecoded_);
-            if (lower_) LowerAsciiInPlace(loadDecoded_.data(), loadDecoded_.data() + line.size());
+            const std::string_view line = loadDecoder_.Decode(raw, loadDecoded_);
+            textSize = line.size();
+            if (decoded.size() < used + textSize) decoded.resize(used + textSize);
+            std::memcpy(decoded.data() + used, line.data(), textSize);
+            if (lower_) LowerAsciiInPlace(decoded.data() + used, decoded.data() + used + textSize);
         }
-        buffer.highLines.push_back(
-            {at(start), at(high), at(lineEnd), at(buffer.decoded.size()), at(line.size())});
-        buffer.decoded.append(line);
+        buffer.highLines.push_back({at(start), at(high), at(lineEnd), at(used), at(textSize)});
+        used += textSize;
         const std::size_t next = FindNonAscii(bytes + lineEnd + 1, size - lineEnd - 1);
         high = next == npos ? npos : lineEnd + 1 + next;
     }
