@@ -1,6 +1,7 @@
 #include "cli/CliMain.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 
 #include "batch/BatchRun.h"
@@ -24,6 +25,9 @@ class ConsoleReportLog : public ReportLog {
 public:
     void Clear() override {}
     void Reveal() override {}
+    void Warn(std::string_view text) override {
+        WriteStderr("nordavel-cli: warning: " + std::string(text) + "\n");
+    }
     void Add(std::string_view text) override {
         std::string lines;
         for (std::string_view line : SplitReportText(text)) {
@@ -92,28 +96,28 @@ int Convert(const CliOptions& options, const CodePage& codePage) {
     }
 }
 
-} // namespace
-
-int RunCli(const std::vector<std::string>& arguments) {
+int Run(const std::vector<std::string>& arguments) {
     const ParseResult parsed = ParseArguments(arguments);
     if (!parsed.error.empty()) {
         WriteStderr("nordavel-cli: " + parsed.error + "\n" + UsageText());
         return kExitUsage;
     }
     const CliOptions& options = parsed.options;
-    try {
-        if (options.help) {
-            WriteStdout(UsageText());
-            return kExitAllConverted;
-        }
-        if (options.version) {
-            WriteStdout(std::string("nordavel-cli ") + kVersionString + "\n");
-            return kExitAllConverted;
-        }
-    } catch (const IoError& error) {
-        return Fail(error);
+    if (options.help) {
+        WriteStdout(UsageText());
+        return kExitAllConverted;
+    }
+    if (options.version) {
+        WriteStdout(std::string("nordavel-cli ") + kVersionString + "\n");
+        return kExitAllConverted;
     }
 
+    // iconv would read a suffix as its own option ("//IGNORE": drop what cannot be converted).
+    if (options.codePage && options.codePage->find('/') != std::string::npos) {
+        WriteStderr("nordavel-cli: code page " + *options.codePage +
+                    " cannot be used: a character set is named without a suffix\n");
+        return kExitUsage;
+    }
     const std::optional<CodePage> codePage =
         options.codePage ? CodePage::FromName(*options.codePage) : CodePage::System();
     if (!codePage) {
@@ -123,10 +127,26 @@ int RunCli(const std::vector<std::string>& arguments) {
     if (!IsAsciiCompatible(*codePage)) {
         WriteStderr("nordavel-cli: code page " + codePage->Name() +
                     " cannot be used: logs need a character set in which ASCII stays ASCII, one "
-                    "byte per character (not UTF-16, UTF-32 or EBCDIC)\n");
+                    "byte per character (not UTF-16, UTF-32, EBCDIC or a stateful one such as "
+                    "ISO-2022-JP)\n");
         return kExitUsage;
     }
     return Convert(options, *codePage);
+}
+
+} // namespace
+
+int RunCli(const std::function<std::vector<std::string>()>& arguments) {
+    try {
+        return Run(arguments());
+    } catch (const std::bad_alloc&) {
+        return Fail(IoError(OutOfMemoryError(), "Cannot run", ""));
+    } catch (const std::exception& error) {
+        return Fail(error);
+    } catch (...) {
+        WriteStderr("nordavel-cli: failed for an unknown reason\n");
+        return kExitPassedOnError;
+    }
 }
 
 } // namespace nordavel::cli

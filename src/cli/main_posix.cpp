@@ -6,5 +6,5 @@
 
 int main(int argc, char** argv) {
     nordavel::RemoveTemporaryFilesOnInterrupt();
-    return nordavel::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc));
+    return nordavel::cli::RunCli([&] { return std::vector<std::string>(argv + 1, argv + argc); });
 }

@@ -7,8 +7,10 @@
 
 int wmain(int argc, wchar_t** argv) {
     nordavel::RemoveTemporaryFilesOnInterrupt();
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(nordavel::win32::Narrow(argv[i]));
-    return nordavel::cli::RunCli(arguments);
+    return nordavel::cli::RunCli([&] {
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(nordavel::win32::Narrow(argv[i]));
+        return arguments;
+    });
 }

@@ -111,7 +111,8 @@ TConversionOutcome Convert(const std::string& logFileName, Layout& layout, Repor
         if (outcome.Count > 0) {
             layout.WriteEnd(writer);
             writer.Flush();
-            output->Commit();
+            if (const std::optional<IoError> warning = output->Commit())
+                report.Warn(warning->what());
         } else {
             output->Discard();
         }

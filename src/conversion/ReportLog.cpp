@@ -1,6 +1,13 @@
 #include "conversion/ReportLog.h"
 
+#include <string>
+
 namespace nordavel {
+
+void ReportLog::Warn(std::string_view text) {
+    Reveal();
+    Add("  Warning: " + std::string(text));
+}
 
 std::vector<std::string_view> SplitReportText(std::string_view text) {
     std::vector<std::string_view> lines;

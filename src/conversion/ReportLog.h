@@ -17,6 +17,9 @@ public:
     virtual void Add(std::string_view text) = 0;
     // Brings the report to the user's attention if it is not already shown.
     virtual void Reveal() = 0;
+    // A failure that did not fail the conversion, such as one after the output file was
+    // already replaced; by default a line of the report.
+    virtual void Warn(std::string_view text);
 };
 
 // The report lines that adding `text` makes.

@@ -21,10 +21,31 @@ bool KeepsAscii(CharsetConverter& converter, bool exceptJisRoman = false) {
     return converted == ascii;
 }
 
+// Whether other characters are made of bytes from 0x40 on, as in every code page Nordavel
+// reads, so that no part of one is taken for "<", ">", a digit or a line end. In a stateful
+// encoding (ISO-2022-JP, UTF-7, HZ) they are not: after a shift, the ASCII bytes stand for
+// halves of other characters. The samples: é ü Ω Ж あ 中; characters the code page lacks come
+// out as "?" and tell nothing.
+bool KeepsOthersOutOfAscii(CharsetConverter& encoder) {
+    static constexpr std::string_view kSamples[] = {"\xC3\xA9", "\xC3\xBC",     "\xCE\xA9",
+                                                    "\xD0\x96", "\xE3\x81\x82", "\xE4\xB8\xAD"};
+    for (const std::string_view sample : kSamples) {
+        std::string bytes;
+        encoder.Convert(sample, bytes);
+        if (bytes != "?" && std::any_of(bytes.begin(), bytes.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x40;
+            }))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsAsciiCompatible(const CodePage& codePage) {
-    return KeepsAscii(*codePage.MakeDecoder(), true) && KeepsAscii(*codePage.MakeEncoder(), true);
+    const std::unique_ptr<CharsetConverter> encoder = codePage.MakeEncoder();
+    return KeepsAscii(*codePage.MakeDecoder(), true) && KeepsAscii(*encoder, true) &&
+           KeepsOthersOutOfAscii(*encoder);
 }
 
 TextDecoder::TextDecoder(const CodePage& codePage)

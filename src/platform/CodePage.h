@@ -45,8 +45,9 @@ private:
 };
 
 // True when the code page's ASCII bytes stand for themselves, one byte per character, in both
-// directions, which the tag scanner and the line ends rely on: Windows ANSI and DBCS code pages,
-// UTF-8, EUC-JP. UTF-16, UTF-32, UTF-7 and EBCDIC are not. "\" and "~" may differ, as they do
+// directions, and never for part of another character, which the tag scanner and the line ends
+// rely on: Windows ANSI and DBCS code pages, UTF-8, EUC-JP. UTF-16, UTF-32, EBCDIC and the
+// stateful encodings (UTF-7, ISO-2022-JP) are not. "\" and "~" may differ, as they do
 // in the JIS-Roman of some Shift_JIS tables.
 bool IsAsciiCompatible(const CodePage& codePage);
 

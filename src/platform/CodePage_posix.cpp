@@ -6,8 +6,8 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <optional>
-#include <stdexcept>
 
+#include "platform/IoError.h"
 #include "text/TextUtil.h"
 
 namespace nordavel {
@@ -52,7 +52,8 @@ class IconvConverter : public CharsetConverter {
 public:
     IconvConverter(const std::string& to, const std::string& from, bool fromUtf8)
         : iconv_(to, from), fromUtf8_(fromUtf8) {
-        if (!iconv_.Valid()) throw std::invalid_argument("unsupported character set " + from);
+        if (!iconv_.Valid())
+            throw IoError(errno, "Cannot convert between the character sets", from + " and " + to);
     }
 
     void Convert(std::string_view in, std::string& out) override {

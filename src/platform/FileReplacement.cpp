@@ -31,18 +31,22 @@ void FileReplacement::Write(const char* data, std::size_t size) {
     state_->Write(data, size);
 }
 
-void FileReplacement::Commit() {
+std::optional<IoError> FileReplacement::Commit() {
     State& state = *state_;
     try {
         if (state.beside) {
-            const int error = state.RenameOverTarget();
-            if (error == 0) return;
+            if (state.RenameOverTarget()) {
+                if (const int error = state.SyncFolder(); error != 0)
+                    return IoError(error, "Cannot sync the folder of", state.target);
+                return std::nullopt;
+            }
             // A link is replaced as a whole or not at all, never written through.
             if (state.kind == ReplacedKind::Link)
-                throw IoError(error, "Cannot replace", state.target);
+                throw IoError(state.refusal, "Cannot replace", state.target);
         }
         state.CopyIntoTarget();
         state.Drop();
+        return std::nullopt;
     } catch (...) {
         state.Drop();
         throw;

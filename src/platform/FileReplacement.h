@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ByteStream.h"
+#include "platform/IoError.h"
 
 namespace nordavel {
 
@@ -19,6 +21,9 @@ namespace nordavel {
 // the output. Where the target may be written but not renamed over (a folder that is not
 // writable, a sticky folder, another program holding the file without sharing its deletion),
 // Commit copies the content into the target in place instead.
+//
+// The content reaches the disk before the renaming, and on POSIX the folder's new entry after
+// it, so that a power cut leaves either the old file or the whole new one.
 class FileReplacement final : public ByteSink {
 public:
     // Throws IoError ("Cannot create") when `target` can be neither created nor written: its
@@ -32,10 +37,11 @@ public:
 
     // IoError ("Cannot write" the target) when the content cannot be stored.
     void Write(const char* data, std::size_t size) override;
-    // Puts the content in the target's place. On failure (IoError, "Cannot replace" or "Cannot
-    // write") the temporary file is gone; the target is as it was unless the copy in place
-    // broke off half way.
-    void Commit();
+    // Puts the content in the target's place, on the disk. On failure (IoError, "Cannot
+    // replace" or "Cannot write") the temporary file is gone; the target is as it was unless
+    // the copy in place broke off half way. A failure after the target was replaced cannot
+    // undo that: it comes back as a warning, not thrown.
+    [[nodiscard]] std::optional<IoError> Commit();
     // Drops the content; the target stays as it was.
     void Discard() noexcept;
 

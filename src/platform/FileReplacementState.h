@@ -20,6 +20,7 @@ struct FileReplacement::State {
     NativeFileHandle file = kNoFile; // the temporary file, open for reading and writing
     std::basic_string<detail::NativePathChar> name; // its name; empty while it has none
     int slot = -1;                                  // its registration for removal on interrupt
+    int refusal = 0; // why the renaming was refused, when RenameOverTarget returned false
 
     ~State() { Drop(); }
 
@@ -32,12 +33,18 @@ struct FileReplacement::State {
     // or 0.
     int CreateTemporary(const std::string& folder);
     void Write(const char* data, std::size_t size);
-    // The error code, or 0 once the temporary file stands under the target's name and is
-    // closed; on failure it is still there, for the copy in place.
-    int RenameOverTarget();
-    // Writes the temporary file's bytes over the target's, then cuts it to their length:
-    // overwriting what the file already has needs no new space, so a full disk can only stop
-    // the copy where the new content outgrows the old.
+    // Puts the temporary file under the target's name once its content is on the disk and its
+    // last errors are known: every failure to store it comes before the target is touched.
+    // False when the system refuses this user the renaming (only then may the content be
+    // copied in place); the temporary file is then still there. IoError ("Cannot write",
+    // "Cannot replace") on any other failure.
+    bool RenameOverTarget();
+    // After the renaming: makes the new entry in the folder survive a power cut. The error
+    // code, or 0; the target is replaced either way.
+    int SyncFolder();
+    // Writes the temporary file's bytes over the target's, then cuts it to their length and
+    // flushes them to the disk: overwriting what the file already has needs no new space, so a
+    // full disk can only stop the copy where the new content outgrows the old.
     void CopyIntoTarget();
     void Drop() noexcept;
 };

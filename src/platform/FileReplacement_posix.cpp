@@ -37,7 +37,10 @@ bool StickyFolderForbidsReplacing(const std::string& target, const struct stat& 
 class DescriptorCloser {
 public:
     explicit DescriptorCloser(int fd) noexcept : fd_(fd) {}
-    ~DescriptorCloser() { ::close(fd_); }
+    ~DescriptorCloser() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int Release() noexcept { return std::exchange(fd_, -1); }
     DescriptorCloser(const DescriptorCloser&) = delete;
     DescriptorCloser& operator=(const DescriptorCloser&) = delete;
 
@@ -55,6 +58,26 @@ void WriteAll(int fd, const char* data, std::size_t size, const std::string& tar
         data += n;
         size -= static_cast<std::size_t>(n);
     }
+}
+
+// Flushes a file's content to the disk; the error code, or 0.
+int Sync(int fd) {
+    while (::fsync(fd) != 0)
+        if (errno != EINTR) return errno;
+    return 0;
+}
+
+// Closing is the last moment a file's write errors show (on a network file system, for one).
+// After EINTR the descriptor is closed all the same.
+int Close(int fd) {
+    return ::close(fd) != 0 && errno != EINTR ? errno : 0;
+}
+
+// An unnamed temporary file gets its name through /proc; without /proc (a chroot, some
+// containers) it could get none, so the file is named from the start.
+bool CanNameUnnamedFiles() {
+    static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+    return available;
 }
 
 // Gives an unnamed temporary file a name beside the target; the error code, or 0. Under
@@ -127,9 +150,11 @@ std::string FileReplacement::State::SystemTemporaryFolder() {
 // Unnamed where the file system allows, so that not even a killed process leaves it behind.
 int FileReplacement::State::CreateTemporary(const std::string& folder) {
 #ifdef O_TMPFILE
-    file = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (file >= 0) return 0;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+    if (CanNameUnnamedFiles()) {
+        file = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (file >= 0) return 0;
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+    }
 #endif
     for (std::uint32_t attempt = 0;; ++attempt) {
         std::string candidate = detail::TemporaryNameIn(folder, attempt);
@@ -148,20 +173,38 @@ void FileReplacement::State::Write(const char* data, std::size_t size) {
     WriteAll(file, data, size, target);
 }
 
-int FileReplacement::State::RenameOverTarget() {
-    if (kind == ReplacedKind::File && !TakeIdentity(file, target)) return EPERM;
-    {
-        const detail::InterruptsHeld held;
-        if (name.empty())
-            if (const int error = LinkIntoFolder(file, target, name, slot); error != 0)
-                return error;
-        if (::rename(name.c_str(), target.c_str()) != 0) return errno;
-        detail::UnregisterTemporaryName(std::exchange(slot, -1));
-        name.clear();
+bool FileReplacement::State::RenameOverTarget() {
+    if (kind == ReplacedKind::File && !TakeIdentity(file, target)) {
+        refusal = EPERM;
+        return false;
     }
-    if (::close(std::exchange(file, kNoFile)) != 0 && errno != EINTR)
-        throw IoError(errno, "Cannot write", target);
-    return 0;
+    if (const int error = Sync(file); error != 0) throw IoError(error, "Cannot write", target);
+    const detail::InterruptsHeld held;
+    if (name.empty())
+        if (const int error = LinkIntoFolder(file, target, name, slot); error != 0)
+            throw IoError(error, "Cannot write", target);
+    if (const int error = Close(std::exchange(file, kNoFile)); error != 0)
+        throw IoError(error, "Cannot write", target);
+    if (::rename(name.c_str(), target.c_str()) != 0) {
+        // In a sticky folder, a file of another user's.
+        if (errno == EPERM || errno == EACCES) {
+            refusal = errno;
+            return false;
+        }
+        throw IoError(errno, "Cannot replace", target);
+    }
+    detail::UnregisterTemporaryName(std::exchange(slot, -1));
+    name.clear();
+    return true;
+}
+
+int FileReplacement::State::SyncFolder() {
+    const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return errno;
+    const int error = Sync(folder);
+    ::close(folder);
+    // Some file systems have nothing to sync a folder with, and say so.
+    return error == EINVAL ? 0 : error;
 }
 
 void FileReplacement::State::CopyIntoTarget() {
@@ -169,9 +212,12 @@ void FileReplacement::State::CopyIntoTarget() {
     const detail::InterruptsHeld held;
     const int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
                       (kind == ReplacedKind::File ? 0 : O_CREAT | O_EXCL);
+    // Renaming was refused after the temporary file was closed: it is read by its name.
+    if (file == kNoFile && (file = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) < 0)
+        throw IoError(errno, "Cannot write", target);
     const int out = ::open(target.c_str(), flags, 0666);
     if (out < 0) throw IoError(errno, "Cannot write", target);
-    const DescriptorCloser closer(out);
+    DescriptorCloser closer(out);
     struct stat info {};
     if (::fstat(out, &info) != 0 || !S_ISREG(info.st_mode))
         throw IoError(EEXIST, "Cannot write", target);
@@ -188,6 +234,9 @@ void FileReplacement::State::CopyIntoTarget() {
         offset += n;
     }
     if (::ftruncate(out, offset) != 0) throw IoError(errno, "Cannot write", target);
+    if (const int error = Sync(out); error != 0) throw IoError(error, "Cannot write", target);
+    if (const int error = Close(closer.Release()); error != 0)
+        throw IoError(error, "Cannot write", target);
 }
 
 void FileReplacement::State::Drop() noexcept {

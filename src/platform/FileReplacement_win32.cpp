@@ -144,25 +144,37 @@ void FileReplacement::State::Write(const char* data, std::size_t size) {
     WriteAll(file, data, size, target);
 }
 
-int FileReplacement::State::RenameOverTarget() {
+bool FileReplacement::State::RenameOverTarget() {
+    if (!FlushFileBuffers(file)) throw IoError(LastError(), "Cannot write", target);
     const detail::InterruptsHeld held;
     const std::wstring wideTarget = win32::Widen(target);
     // A file marked for deletion can be neither renamed nor opened by name on Windows.
-    if (!MarkForDeletion(file, false)) return LastError();
+    if (!MarkForDeletion(file, false)) throw IoError(LastError(), "Cannot write", target);
     int error = 0;
     if (kind == ReplacedKind::File && !TakeIdentity(file, name, wideTarget)) {
         error = ERROR_ACCESS_DENIED;
-    } else if (!MoveFileExW(name.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    } else if (!MoveFileExW(name.c_str(), wideTarget.c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         // Over a link, the link itself is replaced.
         error = LastError();
     }
     if (error != 0) {
         MarkForDeletion(file, true);
-        return error;
+        // Another program holding the target without sharing its deletion, or a folder this
+        // user may not change.
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+            throw IoError(error, "Cannot replace", target);
+        refusal = error;
+        return false;
     }
     detail::UnregisterTemporaryName(std::exchange(slot, -1));
     name.clear();
     CloseHandle(std::exchange(file, kNoFile));
+    return true;
+}
+
+// The renaming was written through to the disk, folder entry included.
+int FileReplacement::State::SyncFolder() {
     return 0;
 }
 
@@ -186,7 +198,8 @@ void FileReplacement::State::CopyIntoTarget() {
         if (read == 0) break;
         WriteAll(out, buffer.get(), read, target);
     }
-    if (!SetEndOfFile(out)) throw IoError(LastError(), "Cannot write", target);
+    if (!SetEndOfFile(out) || !FlushFileBuffers(out))
+        throw IoError(LastError(), "Cannot write", target);
 }
 
 void FileReplacement::State::Drop() noexcept {

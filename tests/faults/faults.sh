@@ -56,7 +56,58 @@ after.kml" "read error after $after bytes"
     only_files "after.kml log.csv log.kml " "read error after $after bytes"
 done
 
-# 2. Memory running out is an error in the system's words, not "Not file of EXILIM LOG".
+# 2. The output reaches the disk before it replaces the earlier file, and its last errors are
+#    known by then: a failing fsync or close is a write error that leaves the earlier file. Only
+#    syncing the folder comes after the renaming, so its failure is a warning. Without /proc the
+#    temporary file is named from the start, and still renamed rather than copied in place.
+commit_case() { # variables, wanted status, wanted trace, what
+    fresh
+    cp ../walk.kml log.kml
+    printf 'earlier' >log.csv
+    local inode
+    inode=$(stat -c %i log.csv)
+    env $1 NORDAVEL_FAULT_TRACE="$work/trace.txt" LD_PRELOAD="$shim" "$cli" log.kml \
+        >"$work/stdout.txt" 2>"$work/stderr.txt"
+    status=$?
+    err=$(tr -d '\r' <"$work/stderr.txt")
+    expect_status "$2" "$4"
+    [ "$(tr '\n' ' ' <"$work/trace.txt")" == "$3" ] ||
+        fail "$4: steps were $(tr '\n' ' ' <"$work/trace.txt")"
+    rm -f "$work/trace.txt"
+    only_files "log.csv log.kml " "$4"
+    if [ "$2" -eq 3 ]; then
+        expect_err "nordavel-cli: Cannot write log.csv: Input/output error (error 5)" "$4"
+        [ "$(cat log.csv)" == "earlier" ] || fail "$4: log.csv changed"
+    else
+        [ "$(stat -c %i log.csv)" != "$inode" ] || fail "$4: log.csv was not renamed over"
+        head -c 6 log.csv | grep -q '^INDEX,' || fail "$4: log.csv was not replaced"
+    fi
+}
+unnamed="fsync temporary link temporary close temporary rename temporary fsync folder "
+named="fsync temporary close temporary rename temporary fsync folder "
+commit_case "" 0 "$unnamed" "commit"
+commit_case NORDAVEL_FAULT_NO_TMPFILE=1 0 "$named" "commit, named temporary file"
+commit_case NORDAVEL_FAULT_NO_PROC=1 0 "$named" "commit without /proc"
+expect_err "" "commit without /proc"
+commit_case NORDAVEL_FAULT_COMMIT=fsync 3 "fsync temporary close temporary " "failing fsync"
+commit_case "NORDAVEL_FAULT_COMMIT=fsync NORDAVEL_FAULT_NO_TMPFILE=1" 3 "fsync temporary close temporary " \
+    "failing fsync, named temporary file"
+commit_case NORDAVEL_FAULT_COMMIT=close 3 "fsync temporary link temporary close temporary " \
+    "failing close"
+commit_case "NORDAVEL_FAULT_COMMIT=close NORDAVEL_FAULT_NO_TMPFILE=1" 3 \
+    "fsync temporary close temporary " "failing close, named temporary file"
+commit_case NORDAVEL_FAULT_COMMIT=dirsync 0 "$unnamed" "failing folder sync"
+expect_err "nordavel-cli: warning: Cannot sync the folder of log.csv: Input/output error (error 5)" \
+    "failing folder sync"
+
+# Nothing leaves the program but a message and status 3, even a failure before any file.
+fresh
+NORDAVEL_FAULT_ICONV_OPEN=3 LD_PRELOAD=$shim run --codepage 1252 ../walk.kml
+expect_status 3 "iconv failing"
+[[ "$err" == "nordavel-cli: Cannot convert between the character sets UTF-8 and CP1252: Cannot allocate memory (error 12)" ]] ||
+    fail "iconv failing: $err"
+
+# 3. Memory running out is an error in the system's words, not "Not file of EXILIM LOG".
 if [ "$sanitized" -eq 0 ]; then
     fresh
     { printf '<name>exilim log</name>\r\n<description>'; head -c 50000000 /dev/zero | tr '\0' x; } >big.kml
@@ -73,7 +124,7 @@ if [ "$sanitized" -eq 0 ]; then
     only_files "big.kml " "out of memory"
 fi
 
-# 3. A line over the limit ends that file only, with its own report line, in bounded memory.
+# 4. A line over the limit ends that file only, with its own report line, in bounded memory.
 fresh
 head -c 209715200 /dev/zero | tr '\0' a >one-line.kml
 printf 'earlier' >one-line.csv
@@ -104,7 +155,7 @@ Completed > walk.kml" "one-line log"
 [ "$(cat one-line.csv)" == "earlier" ] || fail "one-line log: one-line.csv changed"
 rm one-line.kml
 
-# 4. Interrupted runs leave nothing behind and end by the signal. The log is read slowly so that
+# 5. Interrupted runs leave nothing behind and end by the signal. The log is read slowly so that
 #    the signal comes in the middle of the conversion.
 slow_log() {
     for _ in $(seq 1 300); do cat ../walk.kml; done >slow.kml
@@ -144,7 +195,7 @@ for signal in INT:2 KILL:9; do
     interrupted "${signal%:*}" "${signal#*:}" "SIG${signal%:*} with an unnamed temporary file"
 done
 
-# 5. Another user's rights (needs root to set the scene).
+# 6. Another user's rights (needs root to set the scene).
 if [ "$(id -u)" -ne 0 ] || ! command -v runuser >/dev/null; then
     echo "skipped: the cases of a second user (not root)"
 else
