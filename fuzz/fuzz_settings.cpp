@@ -17,10 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Placement.h"
 #include "conversion/CsvOptions.h"
-#include "settings/Settings.h"
-#include "settings/SettingsValues.h"
+#include "desktop/Placement.h"
+#include "desktop/Settings.h"
+#include "desktop/SettingsValues.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Texts of the desktop program: caption, title, error box, command line, dialog folder.
 #include <gtest/gtest.h>
 
-#include "app/AppText.h"
+#include "desktop/AppText.h"
 
 namespace nordavel {
 namespace {

@@ -1,7 +1,7 @@
 // Window placement arithmetic: centring, the report's first position, the report toggle.
 #include <gtest/gtest.h>
 
-#include "app/Placement.h"
+#include "desktop/Placement.h"
 
 namespace nordavel {
 namespace {

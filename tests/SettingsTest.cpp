@@ -5,10 +5,10 @@
 #include <map>
 #include <stdexcept>
 
-#include "app/Placement.h"
-#include "settings/IniLocation.h"
-#include "settings/Settings.h"
-#include "settings/SettingsValues.h"
+#include "desktop/IniLocation.h"
+#include "desktop/Placement.h"
+#include "desktop/Settings.h"
+#include "desktop/SettingsValues.h"
 
 namespace nordavel {
 namespace {

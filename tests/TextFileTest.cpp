@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "base/TextUtil.h"
 #include "platform/IoError.h"
 #include "text/TextFile.h"
-#include "text/TextUtil.h"
 
 namespace nordavel {
 namespace {

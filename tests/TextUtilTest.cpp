@@ -6,8 +6,8 @@
 #include <memory>
 #include <random>
 
-#include "text/ByteScan.h"
-#include "text/TextUtil.h"
+#include "base/ByteScan.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 namespace {

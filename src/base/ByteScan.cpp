@@ -1,11 +1,11 @@
-#include "text/ByteScan.h"
+#include "base/ByteScan.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "text/TextUtil.h"
+#include "base/TextUtil.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>

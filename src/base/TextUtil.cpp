@@ -1,6 +1,6 @@
-#include "text/TextUtil.h"
+#include "base/TextUtil.h"
 
-#include "text/ByteScan.h"
+#include "base/ByteScan.h"
 
 namespace nordavel {
 

@@ -1,6 +1,6 @@
 #include "batch/BatchRun.h"
 
-#include "text/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 

@@ -1,4 +1,4 @@
-#include "platform/Console.h"
+#include "cli/Console.h"
 
 #include <string>
 #include <windows.h>

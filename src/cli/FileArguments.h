@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/TextUtil.h"
+#include "base/TextUtil.h"
 
 // What the names on a command line stand for. A file is itself, whatever its extension; a folder
 // stands for the logs in it; on Windows a wildcard stands for the names it matches, because

@@ -3,12 +3,12 @@
 #include <new>
 #include <optional>
 
+#include "base/TextUtil.h"
 #include "conversion/CsvLayout.h"
 #include "conversion/LogScanner.h"
 #include "platform/FileReplacement.h"
 #include "platform/IoError.h"
 #include "text/TextFile.h"
-#include "text/TextUtil.h"
 
 namespace nordavel {
 

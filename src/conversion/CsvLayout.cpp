@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "text/ByteScan.h"
-#include "text/TextUtil.h"
+#include "base/ByteScan.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 

@@ -1,8 +1,8 @@
 #include "conversion/GpxLayout.h"
 
+#include "base/TextUtil.h"
 #include "conversion/CsvLayout.h"
 #include "conversion/UtcTime.h"
-#include "text/TextUtil.h"
 #include "version/Version.h"
 
 namespace nordavel {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <functional>
 
-#include "text/ByteScan.h"
-#include "text/TextUtil.h"
+#include "base/ByteScan.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 

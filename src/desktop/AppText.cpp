@@ -1,7 +1,7 @@
-#include "app/AppText.h"
+#include "desktop/AppText.h"
 
-#include "settings/SettingsValues.h"
-#include "text/TextUtil.h"
+#include "base/TextUtil.h"
+#include "desktop/SettingsValues.h"
 
 namespace nordavel {
 

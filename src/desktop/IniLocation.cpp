@@ -1,6 +1,6 @@
-#include "settings/IniLocation.h"
+#include "desktop/IniLocation.h"
 
-#include "text/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 

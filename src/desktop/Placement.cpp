@@ -1,4 +1,4 @@
-#include "app/Placement.h"
+#include "desktop/Placement.h"
 
 namespace nordavel {
 

@@ -1,6 +1,6 @@
-#include "settings/Settings.h"
+#include "desktop/Settings.h"
 
-#include "settings/SettingsValues.h"
+#include "desktop/SettingsValues.h"
 
 namespace nordavel {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/Placement.h"
 #include "conversion/CsvOptions.h"
+#include "desktop/Placement.h"
 
 // Loading and saving the settings: which keys, in which order, with which defaults, and what
 // happens to the windows. The file itself and the windows sit behind the two interfaces below.

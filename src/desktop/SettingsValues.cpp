@@ -1,4 +1,4 @@
-#include "settings/SettingsValues.h"
+#include "desktop/SettingsValues.h"
 
 #include <cstdlib>
 #include <limits>

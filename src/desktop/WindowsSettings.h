@@ -4,8 +4,8 @@
 // system calls behind the portable settings logic.
 #include <string>
 
-#include "settings/IniLocation.h"
-#include "settings/Settings.h"
+#include "desktop/IniLocation.h"
+#include "desktop/Settings.h"
 
 namespace nordavel::win32 {
 

@@ -1,4 +1,4 @@
-#include "settings/WindowsSettings.h"
+#include "desktop/WindowsSettings.h"
 
 #include <windows.h>
 

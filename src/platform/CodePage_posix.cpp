@@ -7,8 +7,8 @@
 #include <locale.h>
 #include <optional>
 
+#include "base/TextUtil.h"
 #include "platform/IoError.h"
-#include "text/TextUtil.h"
 
 namespace nordavel {
 

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "base/TextUtil.h"
 #include "platform/IoError.h"
-#include "text/TextUtil.h"
 
 namespace nordavel::detail {
 

@@ -1,8 +1,8 @@
 #include "platform/FileReplacement.h"
 
+#include "base/TextUtil.h"
 #include "platform/FileReplacementState.h"
 #include "platform/IoError.h"
-#include "text/TextUtil.h"
 
 namespace nordavel {
 

@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <utility>
 
+#include "base/TextUtil.h"
 #include "platform/FileReplacementState.h"
 #include "platform/IoError.h"
-#include "text/TextUtil.h"
 
 namespace nordavel {
 

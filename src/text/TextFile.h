@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ByteScan.h"
 #include "platform/ByteStream.h"
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "text/BufferRing.h"
-#include "text/ByteScan.h"
 
 namespace nordavel {
 

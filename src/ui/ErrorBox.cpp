@@ -1,6 +1,6 @@
 #include "ui/ErrorBox.h"
 
-#include "app/AppText.h"
+#include "desktop/AppText.h"
 #include "platform/win32/WideText.h"
 #include "ui/Win32Util.h"
 

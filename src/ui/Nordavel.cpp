@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/AppText.h"
+#include "desktop/AppText.h"
 #include "platform/CodePage.h"
 #include "platform/win32/WideText.h"
 #include "ui/ErrorBox.h"

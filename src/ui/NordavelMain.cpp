@@ -6,13 +6,13 @@
 
 #include <stdexcept>
 
-#include "app/AppText.h"
+#include "base/TextUtil.h"
 #include "batch/BatchRun.h"
 #include "conversion/ConvertLogFile.h"
+#include "desktop/AppText.h"
+#include "desktop/IniLocation.h"
+#include "desktop/SettingsValues.h"
 #include "platform/win32/WideText.h"
-#include "settings/IniLocation.h"
-#include "settings/SettingsValues.h"
-#include "text/TextUtil.h"
 #include "ui/ErrorBox.h"
 #include "ui/Report.h"
 #include "ui/resource.h"
@@ -152,10 +152,10 @@ void TFormMain::CreateControls(HINSTANCE instance) {
                         CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, instance, nullptr);
 
     for (const ControlLayout& layout : kControls) {
-        const HWND control = CreateWindowExW(layout.exStyle, layout.className, layout.text, layout.style,
-                                             layout.x, layout.y, layout.width, layout.height, Handle(),
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
-                                             instance, nullptr);
+        const HWND control = CreateWindowExW(
+            layout.exStyle, layout.className, layout.text, layout.style, layout.x, layout.y,
+            layout.width, layout.height, Handle(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control) throw std::runtime_error("Cannot create the main window's controls");
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
         if (layout.hint) AddHint(control, layout.hint);
@@ -374,7 +374,8 @@ void TFormMain::ApplyFont(std::uint8_t charset, const std::string& name, std::in
 void TFormMain::SetAllFonts(HFONT font) {
     font_ = UniqueFont(font);
     for (const ControlLayout& layout : kControls)
-        SendMessageW(Control(Handle(), layout.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(Control(Handle(), layout.id), WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                     TRUE);
 }
 
 void TFormMain::SetOptions(const TCsvOptions& options) {

@@ -9,9 +9,9 @@
 
 #include "batch/FileList.h"
 #include "conversion/CsvOptions.h"
+#include "desktop/Settings.h"
+#include "desktop/WindowsSettings.h"
 #include "platform/CodePage.h"
-#include "settings/Settings.h"
-#include "settings/WindowsSettings.h"
 #include "ui/Win32Util.h"
 #include "ui/Window.h"
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/Placement.h"
+#include "desktop/Placement.h"
 #include "platform/win32/WideText.h"
 #include "ui/resource.h"
 

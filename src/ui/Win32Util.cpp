@@ -1,6 +1,6 @@
 #include "ui/Win32Util.h"
 
-#include "app/AppText.h"
+#include "desktop/AppText.h"
 #include "platform/win32/ProcessInfo.h"
 #include "platform/win32/WideText.h"
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Placement.h"
+#include "desktop/Placement.h"
 #include "platform/win32/ProcessInfo.h"
 
 namespace nordavel::win32 {
