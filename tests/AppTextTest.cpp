@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "desktop/AppText.h"
+#include "desktop/IniLocation.h"
 
 namespace nordavel {
 namespace {

@@ -1,6 +1,7 @@
 #include "desktop/AppText.h"
 
 #include "base/TextUtil.h"
+#include "desktop/IniLocation.h"
 #include "desktop/SettingsValues.h"
 
 namespace nordavel {
@@ -27,10 +28,6 @@ std::string ErrorBoxText(std::string_view message) {
     std::string text(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
     return text;
-}
-
-bool IsIniFileName(std::string_view name) {
-    return LowerAscii(ExtractFileExt(name, PathStyle::Windows)) == ".ini";
 }
 
 std::vector<std::string> FileListFromParameters(const std::vector<std::string>& parameters) {

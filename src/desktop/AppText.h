@@ -26,9 +26,6 @@ std::string ApplicationTitle(std::string_view executablePath);
 // character comes after "." in character order.
 std::string ErrorBoxText(std::string_view message);
 
-// True for a parameter or file whose extension is ".ini" in any letter case.
-bool IsIniFileName(std::string_view name);
-
 // The file list lines for the program's command-line parameters: every parameter as written,
 // except those whose extension is ".ini".
 std::vector<std::string> FileListFromParameters(const std::vector<std::string>& parameters);

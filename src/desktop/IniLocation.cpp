@@ -8,23 +8,16 @@ namespace {
 
 constexpr auto kWindows = PathStyle::Windows;
 
-bool EndsInIni(std::string_view text) {
-    return text.size() >= 4 && LowerAscii(text.substr(text.size() - 4)) == ".ini";
-}
-
-// The folder part up to and including the last "\" or "/": a drive's ":" does not count here.
-std::string FolderOf(std::string_view path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return std::string(slash == std::string_view::npos ? std::string_view()
-                                                       : path.substr(0, slash + 1));
-}
-
 } // namespace
+
+bool IsIniFileName(std::string_view name) {
+    return LowerAscii(ExtractFileExt(name, kWindows)) == ".ini";
+}
 
 std::string ChosenIniFile(const IniLocationSystem& system) {
     const std::string executable = system.ExecutablePath();
     for (const std::string& parameter : system.Parameters()) {
-        if (!EndsInIni(parameter)) continue;
+        if (!IsIniFileName(parameter)) continue;
         if (parameter.find_first_of("\\/:") != std::string::npos)
             return system.AbsolutePath(parameter);
         return std::string(ExtractFilePath(executable, kWindows)) + parameter;
@@ -37,7 +30,7 @@ std::string LocateIniFile(const IniLocationSystem& system) {
 }
 
 std::string WritableIniFile(const IniLocationSystem& system, const std::string& path) {
-    if (system.ProbeWritable(FolderOf(path))) return path;
+    if (system.ProbeWritable(std::string(ExtractFolder(path, kWindows)))) return path;
 
     const std::string executableName(ExtractFileName(system.ExecutablePath(), kWindows));
     const std::string folder = system.EnvironmentVariable("APPDATA") + "\\" +

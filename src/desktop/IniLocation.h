@@ -10,6 +10,9 @@
 // command line, or, when its folder cannot be written, a per-user copy below APPDATA.
 namespace nordavel {
 
+// True for a parameter or file whose extension is ".ini" in any letter case.
+bool IsIniFileName(std::string_view name);
+
 // What the location needs of the system.
 class IniLocationSystem {
 public:

@@ -19,7 +19,7 @@ constexpr std::size_t kCopyBufferSize = 64 * 1024;
 
 // The folder part of a path, "./" for a bare name, as system calls take it.
 std::string FolderOf(const std::string& path) {
-    const std::string folder(ExtractFilePath(path));
+    const std::string folder(ExtractFolder(path));
     return folder.empty() ? "./" : folder;
 }
 
