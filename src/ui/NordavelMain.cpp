@@ -1,5 +1,6 @@
 #include "ui/NordavelMain.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
@@ -33,8 +34,10 @@ constexpr SIZE kResourceMaximumSize{480, 276};
 
 // "ＭＳ ゴシック", the Japanese face name of MS Gothic.
 constexpr wchar_t kMsGothic[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";
-// The selection of one Browse may fill this many characters; a larger one fails like a cancel.
+// The selection of one Browse may fill this many characters; a larger one fails, and unlike a
+// cancel the user is told why nothing was chosen.
 constexpr DWORD kSelectionCharacters = 65519;
+constexpr char kTooManySelected[] = "Too many files were selected. Please select fewer at a time.";
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kPushButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
@@ -255,7 +258,9 @@ void TFormMain::ButtonBrowseClick() {
     dialog.lpfnHook = &TFormMain::OpenDialog1Hook;
     dialog.lCustData = reinterpret_cast<LPARAM>(this);
     const BOOL chosen = GetOpenFileNameW(&dialog);
+    const DWORD failure = chosen ? 0 : CommDlgExtendedError();
     OpenDialog1Close(); // in case the dialog ended without its close event
+    if (failure == FNERR_BUFFERTOOSMALL) ShowErrorBox(Handle(), kTooManySelected);
     if (!chosen) return;
 
     // One name is the full path; several are the folder followed by the names in it.
@@ -291,8 +296,10 @@ void TFormMain::WMDropFiles(HDROP drop) {
     SetFileList({});
     // Line by line: when a dropped settings file cannot be used, the files before it stay.
     for (UINT i = 0; i < count; ++i) {
-        wchar_t path[MAX_PATH] = L"";
-        DragQueryFileW(handle.Get(), i, path, MAX_PATH);
+        // Sized for each name: a fixed buffer would cut a name longer than MAX_PATH short.
+        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(handle.Get(), i, path.data(), length + 1));
         const std::string name = Narrow(path);
         if (IsIniFileName(name)) {
             iniFileName_ = WritableIniFile(iniLocation_, name);

@@ -1,5 +1,8 @@
 #include "UiDriver.h"
 
+#include <commdlg.h>
+
+#include <cstddef>
 #include <stdexcept>
 #include <thread>
 
@@ -347,6 +350,21 @@ void OpenDialog::Open(const std::wstring& names) const {
 void OpenDialog::Press(int button) const {
     SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog_, button)));
+}
+
+bool OpenDialog::ShortenBuffer(DWORD characters) const {
+    // The record's first member points to the OPENFILENAMEW, in the program's memory.
+    const void* record = GetPropW(dialog_, L"FileOpenDlgInfos");
+    const HANDLE process = OpenProcess(PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_VM_OPERATION,
+                                       FALSE, program_.ProcessId());
+    char* request = nullptr;
+    const bool shortened = record && process &&
+                           ReadProcessMemory(process, record, &request, sizeof request, nullptr) &&
+                           request &&
+                           WriteProcessMemory(process, request + offsetof(OPENFILENAMEW, nMaxFile),
+                                              &characters, sizeof characters, nullptr);
+    if (process) CloseHandle(process);
+    return shortened;
 }
 
 bool OpenDialog::WaitClosed() const {

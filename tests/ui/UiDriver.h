@@ -105,6 +105,9 @@ public:
     void Open(const std::wstring& names) const;
     // Sent, not posted: the dialog has handled the press when this returns.
     void Press(int button) const;
+    // Makes the program's name buffer this many characters long, through the record that Wine's
+    // dialog keeps of the caller's OPENFILENAMEW; false where there is no such record.
+    bool ShortenBuffer(DWORD characters) const;
     bool WaitClosed() const;
 
 private:

@@ -43,6 +43,16 @@ expect_list "$(windows_path a.kml)
 $(windows_path b.kml)
 $(windows_path 'c d.kml')" "three files replace the list, in the order of the drop"
 
+# A name longer than MAX_PATH reaches the list whole; opening it is refused for its length.
+deep=$(printf 'd%.0s' {1..120})
+mkdir -p "$deep/$deep"
+touch "$deep/$deep/long.kml"
+/usr/bin/python3 "$here/xdnd_drop.py" "$caption" "$work/$deep/$deep/long.kml" ||
+    fail "the long name could not be dropped"
+expect_list "$(windows_path "$deep/$deep/long.kml")" "a name longer than MAX_PATH"
+attached execute
+expect_list "* Not found > $(windows_path "$deep/$deep/long.kml")" "the long name converted"
+
 /usr/bin/python3 "$here/xdnd_drop.py" "$caption" "$work/settings.INI" ||
     fail "the settings file could not be dropped"
 expect_list "" "a dropped settings file empties the list"
