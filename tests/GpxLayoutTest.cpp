@@ -6,6 +6,7 @@
 #include "conversion/ConvertLogFile.h"
 #include "conversion/GpxLayout.h"
 #include "version/Version.h"
+#include "zones/TimeZone.h"
 
 namespace nordavel {
 namespace {
@@ -85,6 +86,54 @@ TEST(GpxLayout, SmallLogBecomesOneTrack) {
         ConvertLogFile(dir.File("bad.kml"), layout, report, *CodePage::FromName("1252")).Count, 0);
     EXPECT_EQ(ReadBytes(dir.File("bad.gpx")), "earlier");
     EXPECT_EQ(report.lines.at(report.lines.size() - 2), "  No valid data");
+}
+
+// The times of the points of `log` converted with the rules of `zone`, "-" for none.
+std::vector<std::string> ZoneTimes(const char* zone, const std::vector<const char*>& localTimes,
+                                   std::vector<std::string>* reportLines = nullptr) {
+    test::TempDir dir;
+    test::RecordingReport report;
+    GpxTrackLayout layout(*TimeZone::Find(zone));
+    std::vector<test::TrackPoint> points;
+    for (const char* local : localTimes)
+        points.push_back({"p", local, "13.4,52.5,30"});
+    WriteBytes(dir.File("z.kml"), CameraLog(points));
+    ConvertLogFile(dir.File("z.kml"), layout, report, *CodePage::FromName("1252"));
+    std::vector<std::string> times;
+    const std::string gpx = ReadBytes(dir.File("z.gpx"));
+    for (std::size_t at = gpx.find("<trkpt"); at != std::string::npos;
+         at = gpx.find("<trkpt", at + 1)) {
+        const std::size_t time = gpx.find("<time>", at);
+        times.push_back(time < gpx.find("</trkpt>", at) ? gpx.substr(time + 6, 20) : "-");
+    }
+    if (reportLines) *reportLines = report.lines;
+    return times;
+}
+
+TEST(GpxLayout, TimeZonesNeverSendTimesBackwardsNorGuess) {
+    using Times = std::vector<std::string>;
+    // Berlin repeats 02:00 to 03:00 on 2023-10-29: after 01:59 the first pass, after the change
+    // the second; 02:30 on 2023-03-26 does not exist.
+    std::vector<std::string> lines;
+    EXPECT_EQ(ZoneTimes("Europe/Berlin",
+                        {"2023/10/29 01:59:00", "2023/10/29 02:30:00", "2023/10/29 03:00:00",
+                         "2023/10/29 02:10:00", "2023/03/26 02:30:00", "2023/02/30 10:00:00"},
+                        &lines),
+              (Times{"2023-10-28T23:59:00Z", "2023-10-29T00:30:00Z", "2023-10-29T02:00:00Z",
+                     "2023-10-29T01:10:00Z", "-", "-"}));
+    EXPECT_EQ(lines.at(2), "  Times not in the zone: 1 records") << "not the date that is none";
+    // Ambiguous points that begin a log are settled backwards from the first certain one.
+    EXPECT_EQ(ZoneTimes("Europe/Berlin", {"2023/10/29 02:10:00", "2023/10/29 02:50:00",
+                                          "2023/10/29 02:20:00", "2023/10/29 03:30:00"}),
+              (Times{"2023-10-29T00:10:00Z", "2023-10-29T00:50:00Z", "2023-10-29T01:20:00Z",
+                     "2023-10-29T02:30:00Z"}));
+    EXPECT_EQ(ZoneTimes("Europe/Berlin", {"2023/10/29 02:10:00", "2023/10/29 02:20:00"}),
+              (Times{"2023-10-29T00:10:00Z", "2023-10-29T00:20:00Z"}))
+        << "only ambiguous times: the earliest first";
+    // The rules stand written out to 2099, never extrapolated past them; an alias works.
+    EXPECT_EQ(ZoneTimes("us/EASTERN",
+                        {"2040/07/01 12:00:00", "2100/07/01 12:00:00", "1969/12/31 12:00:00"}),
+              (Times{"2040-07-01T16:00:00Z", "-", "-"}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion/UtcTime.h"
+#include "zones/TimeZone.h"
 
 namespace nordavel {
 namespace {
@@ -48,6 +49,17 @@ TEST(UtcTime, Offsets) {
     EXPECT_EQ(ParseUtcOffset("+23:59"), 1439);
     for (const char* text : {"09:00", "+9:00", "+24:00", "+09:60", "+0900", "+09:00:00", "", "Z"})
         EXPECT_FALSE(ParseUtcOffset(text)) << text;
+}
+
+TEST(TimeZone, NamesAndAliasesInAnyLetterCase) {
+    EXPECT_EQ(TimeZone::Find("europe/BERLIN")->Name(), "Europe/Berlin");
+    EXPECT_EQ(TimeZone::Find("US/Eastern")->Name(), "America/New_York");
+    EXPECT_EQ(TimeZone::Find("utc")->Name(), "Etc/UTC");
+    for (const char* unknown : {"Europe/Atlantis", "Berlin", "", "Europe/Berlin/"})
+        EXPECT_FALSE(TimeZone::Find(unknown)) << unknown;
+    EXPECT_EQ(TimeZone::NamesContaining("berlin", 5), std::vector<std::string>{"Europe/Berlin"});
+    EXPECT_EQ(TimeZone::NamesContaining("america/", 5).size(), 5u);
+    EXPECT_TRUE(TimeZone::NamesContaining("Atlantis", 5).empty());
 }
 
 } // namespace

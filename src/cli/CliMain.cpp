@@ -13,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/IoError.h"
 #include "version/Version.h"
+#include "zones/TimeZone.h"
 
 namespace nordavel::cli {
 
@@ -73,7 +74,8 @@ int Convert(const CliOptions& options, const CodePage& codePage) {
         for (const std::string& note : expanded.notes)
             report.Add(note + "\r\n");
         list = VectorFileList(expanded.files);
-        GpxTrackLayout gpx(options.utcOffsetMinutes);
+        GpxTrackLayout gpx = options.timeZone ? GpxTrackLayout(*options.timeZone)
+                                              : GpxTrackLayout(options.utcOffsetMinutes);
         const BatchSummary summary = RunBatch(
             list, report, [&] { return options.csv; },
             [&](const std::string& name, const TCsvOptions& csv) {
@@ -108,7 +110,8 @@ int Run(const std::vector<std::string>& arguments) {
         return kExitAllConverted;
     }
     if (options.version) {
-        WriteStdout(std::string("nordavel-cli ") + kVersionString + "\n");
+        WriteStdout(std::string("nordavel-cli ") + kVersionString + " (time zones " +
+                    std::string(TimeZone::DataVersion()) + ")\n");
         return kExitAllConverted;
     }
 

@@ -36,13 +36,25 @@ bool ApplyFlag(std::string_view argument, TCsvOptions& csv) {
     return false;
 }
 
+// The usage error for a zone name that is none, with up to five that hold it.
+std::string UnknownZone(std::string_view name) {
+    std::string error = "unknown time zone " + std::string(name);
+    const std::vector<std::string> near = TimeZone::NamesContaining(name, 5);
+    for (std::size_t i = 0; i < near.size(); ++i)
+        error += (i == 0 ? " (did you mean " : ", ") + near[i];
+    if (!near.empty()) error += "?)";
+    return error;
+}
+
 // The options with a value, as "--NAME VALUE" or "--NAME=VALUE". False when arguments[i] is none
 // of them; `error` tells what is wrong with a value.
 bool ApplyValueOption(const std::vector<std::string>& arguments, std::size_t& i,
-                      CliOptions& options, std::string& error) {
+                      CliOptions& options, bool& offsetGiven, std::string& error) {
     const std::string_view argument = arguments[i];
     std::string_view name = argument.substr(0, argument.find('='));
-    if (name != "--codepage" && name != "--format" && name != "--utc-offset") return false;
+    if (name != "--codepage" && name != "--format" && name != "--utc-offset" &&
+        name != "--time-zone")
+        return false;
     std::string_view value;
     if (name.size() < argument.size()) {
         value = argument.substr(name.size() + 1);
@@ -61,8 +73,12 @@ bool ApplyValueOption(const std::vector<std::string>& arguments, std::size_t& i,
         } else {
             error = "unknown format " + std::string(value) + " (csv or gpx)";
         }
+    } else if (name == "--time-zone") {
+        options.timeZone = TimeZone::Find(value);
+        if (!options.timeZone) error = UnknownZone(value);
     } else if (const std::optional<int> offset = ParseUtcOffset(value)) {
         options.utcOffsetMinutes = *offset;
+        offsetGiven = true;
     } else {
         error = "UTC offset " + std::string(value) + " is not +HH:MM or -HH:MM";
     }
@@ -75,6 +91,7 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
     ParseResult result;
     CliOptions& options = result.options;
     bool onlyFiles = false;
+    bool offsetGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (onlyFiles || argument.empty() || argument[0] != '-' || argument == "-") {
@@ -87,14 +104,16 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
             options.recursive = true;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (ApplyValueOption(arguments, i, options, result.error)) {
+        } else if (ApplyValueOption(arguments, i, options, offsetGiven, result.error)) {
             if (!result.error.empty()) return result;
         } else if (!ApplyFlag(argument, options.csv)) {
             result.error = "unknown option " + argument;
             return result;
         }
     }
-    if (options.files.empty() && !options.help && !options.version)
+    if (offsetGiven && options.timeZone)
+        result.error = "--utc-offset and --time-zone cannot be given together";
+    else if (options.files.empty() && !options.help && !options.version)
         result.error = "no log file named";
     return result;
 }
@@ -116,6 +135,9 @@ std::string UsageText() {
            "                               the column options above apply to CSV only\n"
            "  --utc-offset +HH:MM          how far the camera's clock runs ahead of UTC (-HH:MM:\n"
            "                               behind), subtracted for GPX times (*+00:00)\n"
+           "  --time-zone AREA/CITY        the camera's clock keeps the local time of this\n"
+           "                               time zone (Europe/Berlin, America/New_York, UTC):\n"
+           "                               GPX times follow its rules, daylight saving too\n"
            "  --codepage CP                character set of logs and CSV files: a Windows code\n"
            "                               page number (932, 1252, ...), or on Linux also an\n"
            "                               iconv name, in which ASCII stays ASCII; default:\n"

@@ -6,6 +6,7 @@
 
 #include "conversion/CsvOptions.h"
 #include "conversion/TrackLayout.h"
+#include "zones/TimeZone.h"
 
 namespace nordavel::cli {
 
@@ -13,7 +14,8 @@ struct CliOptions {
     TCsvOptions csv;
     std::optional<std::string> codePage; // as the user named it
     OutputFormat format = OutputFormat::Csv;
-    int utcOffsetMinutes = 0; // of the camera's clock, for GPX times
+    int utcOffsetMinutes = 0;         // of the camera's clock, for GPX times
+    std::optional<TimeZone> timeZone; // the camera's clock's, for GPX times
     std::vector<std::string> files;
     bool recursive = false; // folders: their subfolders too
     bool help = false;

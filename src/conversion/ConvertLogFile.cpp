@@ -137,6 +137,8 @@ TConversionOutcome Convert(const std::string& logFileName, Layout& layout, Repor
         report.Add("  Skipped for lack of a valid position: " + std::to_string(skipped) +
                    " records");
     }
+    if (outcome.Count > 0)
+        if (const std::string notes = layout.Notes(); !notes.empty()) report.Add(notes);
     if (!outcome.Completed) {
         report.Reveal();
         report.Add("  Error!!\r\n");

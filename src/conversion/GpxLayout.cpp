@@ -140,6 +140,8 @@ bool IsLongitude(std::string_view text) noexcept {
 
 GpxTrackLayout::GpxTrackLayout(int utcOffsetMinutes) : utcOffsetMinutes_(utcOffsetMinutes) {}
 
+GpxTrackLayout::GpxTrackLayout(TimeZone zone) : zone_(std::move(zone)) {}
+
 CodePage GpxTrackLayout::OutputCodePage(const CodePage&) const {
     // UTF-8 by its Windows number, which every platform knows.
     static const CodePage utf8 = *CodePage::FromName("65001");
@@ -150,6 +152,9 @@ void GpxTrackLayout::WriteStart(TextWriter& out, std::string_view logFileName) {
     const std::string_view fileName = ExtractFileName(logFileName);
     const std::string_view trackName =
         fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size());
+    previous_.reset();
+    pending_.clear();
+    notInZone_ = 0;
     out.WriteLine("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     out.WriteLine("<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\" creator=\"" +
                   EscapeXml(std::string("Nordavel ") + kVersionString) + "\">");
@@ -166,35 +171,106 @@ bool GpxTrackLayout::WriteRecord(TextWriter& out, std::string_view indexText,
     if (!IsLatitude(latitude) || !IsLongitude(longitude)) return false;
 
     // The children in the order GPX prescribes for a point: ele, time, name.
-    line_.assign("      <trkpt lat=\"");
-    line_ += latitude;
-    line_ += "\" lon=\"";
-    line_ += longitude;
-    line_ += "\">";
+    std::string& head = point_.head;
+    head.assign("      <trkpt lat=\"");
+    head += latitude;
+    head += "\" lon=\"";
+    head += longitude;
+    head += "\">";
     if (IsDecimal(values.height)) {
-        line_ += "<ele>";
-        line_ += values.height;
-        line_ += "</ele>";
+        head += "<ele>";
+        head += values.height;
+        head += "</ele>";
     }
-    if (const std::optional<std::string> time = UtcDateTime(dateTimeText, utcOffsetMinutes_)) {
+    std::string& tail = point_.tail;
+    tail.clear();
+    if (!indexText.empty()) {
+        tail += "<name>";
+        tail += EscapeXml(indexText);
+        tail += "</name>";
+    }
+    tail += "</trkpt>";
+
+    const std::optional<std::int64_t> local = LocalSeconds(dateTimeText);
+    if (!zone_) {
+        WritePoint(out, point_,
+                   local ? std::optional(*local - std::int64_t{utcOffsetMinutes_} * 60)
+                         : std::nullopt);
+        return true;
+    }
+    point_.times = local ? zone_->UtcTimesOf(*local) : UtcCandidates{};
+    if (local && point_.times.count == 0) ++notInZone_;
+    Settle(out, point_);
+    return true;
+}
+
+void GpxTrackLayout::Settle(TextWriter& out, TrackPoint& point) {
+    const UtcCandidates& times = point.times;
+    if (previous_) {
+        if (times.count == 0) return WritePoint(out, point, std::nullopt);
+        // The earliest time not before the previous point's; the latest where all are.
+        std::size_t chosen = 0;
+        while (chosen + 1 < times.count && times.times[chosen] < *previous_)
+            ++chosen;
+        previous_ = times.times[chosen];
+        return WritePoint(out, point, previous_);
+    }
+    if (times.count != 1) {
+        // Nothing to settle it by yet; a point without a time waits too, to keep its place.
+        pending_.push_back(point);
+        return;
+    }
+    // The first time that is certain settles the ones before it, backwards: each takes the
+    // latest time not after the next one's, the earliest where none is.
+    std::int64_t next = times.times[0];
+    std::vector<std::optional<std::int64_t>> settled(pending_.size());
+    for (std::size_t i = pending_.size(); i-- > 0;) {
+        const UtcCandidates& earlier = pending_[i].times;
+        if (earlier.count == 0) continue;
+        std::size_t chosen = earlier.count - 1;
+        while (chosen > 0 && earlier.times[chosen] > next)
+            --chosen;
+        next = earlier.times[chosen];
+        settled[i] = next;
+    }
+    for (std::size_t i = 0; i < pending_.size(); ++i)
+        WritePoint(out, pending_[i], settled[i]);
+    pending_.clear();
+    previous_ = times.times[0];
+    WritePoint(out, point, previous_);
+}
+
+void GpxTrackLayout::WritePoint(TextWriter& out, const TrackPoint& point,
+                                std::optional<std::int64_t> utc) {
+    line_ = point.head;
+    if (const std::optional<std::string> time = utc ? UtcText(*utc) : std::nullopt) {
         line_ += "<time>";
         line_ += *time;
         line_ += "</time>";
     }
-    if (!indexText.empty()) {
-        line_ += "<name>";
-        line_ += EscapeXml(indexText);
-        line_ += "</name>";
-    }
-    line_ += "</trkpt>";
+    line_ += point.tail;
     out.WriteLine(line_);
-    return true;
 }
 
 void GpxTrackLayout::WriteEnd(TextWriter& out) {
+    // A log of nothing but ambiguous times: the first takes its earliest, the rest follow it.
+    std::vector<TrackPoint> waiting;
+    waiting.swap(pending_);
+    for (TrackPoint& point : waiting) {
+        if (!previous_ && point.times.count > 0) previous_ = point.times.times[0];
+        if (previous_)
+            Settle(out, point);
+        else
+            WritePoint(out, point, std::nullopt);
+    }
     out.WriteLine("    </trkseg>");
     out.WriteLine("  </trk>");
     out.WriteLine("</gpx>");
+}
+
+std::string GpxTrackLayout::Notes() const {
+    if (notInZone_ == 0) return {};
+    return "  Times not in the zone: " + std::to_string(notInZone_) + " records";
 }
 
 } // namespace nordavel

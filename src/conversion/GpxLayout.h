@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion/TrackLayout.h"
+#include "zones/TimeZone.h"
 
 // The GPX 1.1 document a conversion writes for geotagging and map programs: one track of one
 // segment, a point per record, in UTF-8 whatever the log's character set. Latitude, longitude and
@@ -14,6 +18,13 @@ class GpxTrackLayout : public TrackLayout {
 public:
     // `utcOffsetMinutes`: how far the camera's clock runs ahead of UTC.
     explicit GpxTrackLayout(int utcOffsetMinutes);
+    // The camera's clock keeps the local time of `zone`, by the rules in force at each moment.
+    // A local time that an hour repeated in autumn gives twice takes the earliest UTC time not
+    // before the previous point's, so that the zone never sends times backwards; ambiguous
+    // points that begin a log are settled backwards from the first one that is not. A local time
+    // that does not exist there (an hour skipped in spring, or outside the zone data) gets no
+    // time: it is not guessed.
+    explicit GpxTrackLayout(TimeZone zone);
 
     std::string_view Extension() const noexcept override { return ".gpx"; }
     CodePage OutputCodePage(const CodePage& logCodePage) const override;
@@ -27,10 +38,28 @@ public:
     bool WriteRecord(TextWriter& out, std::string_view indexText, std::string_view dateTimeText,
                      std::string_view coordinatesText) override;
     void WriteEnd(TextWriter& out) override;
+    // "Times not in the zone: N records" when some were.
+    std::string Notes() const override;
 
 private:
-    int utcOffsetMinutes_;
-    std::string line_; // reused for every point
+    // A point as it is written: its time goes between the two parts.
+    struct TrackPoint {
+        std::string head;
+        std::string tail;
+        UtcCandidates times;
+    };
+    void Settle(TextWriter& out, TrackPoint& point);
+    void WritePoint(TextWriter& out, const TrackPoint& point, std::optional<std::int64_t> utc);
+
+    int utcOffsetMinutes_ = 0;
+    std::optional<TimeZone> zone_;
+    // Of the log being written: the time of the last point settled, the ambiguous points that
+    // begin it while none is settled, and how many times were not in the zone.
+    std::optional<std::int64_t> previous_;
+    std::vector<TrackPoint> pending_;
+    std::int32_t notInZone_ = 0;
+    TrackPoint point_; // reused for every point
+    std::string line_;
 };
 
 // Text as XML character data or attribute value: & < > " ' as entities, a CR as a character

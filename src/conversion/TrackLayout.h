@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/CodePage.h"
@@ -29,6 +30,8 @@ public:
                              std::string_view dateTimeText, std::string_view coordinatesText) = 0;
     // What follows the records; written only to a file that is kept.
     virtual void WriteEnd(TextWriter& out) = 0;
+    // Report lines about the log just written, CR LF between them; none by default.
+    virtual std::string Notes() const { return {}; }
 };
 
 } // namespace nordavel

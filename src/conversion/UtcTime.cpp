@@ -1,12 +1,11 @@
 #include "conversion/UtcTime.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace nordavel {
 
 namespace {
-
-constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
 
 // The value of the `count` digits at `text[at]`, or -1 when one of them is no digit.
 int Digits(std::string_view text, std::size_t at, std::size_t count) noexcept {
@@ -16,47 +15,6 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) noexcept {
         value = value * 10 + (text[i] - '0');
     }
     return value;
-}
-
-bool IsLeapYear(std::int64_t year) noexcept {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-int DaysInMonth(std::int64_t year, int month) noexcept {
-    constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// Days since 1970-01-01 (H. Hinnant's days_from_civil): years counted from March, so that the
-// leap day ends a year, in 400-year eras of 146097 days.
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day) noexcept {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-struct CivilDate {
-    std::int64_t year;
-    int month;
-    int day;
-};
-
-// The inverse of DaysFromCivil.
-CivilDate CivilFromDays(std::int64_t days) noexcept {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-    const int month =
-        static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
 void AppendDigits(std::string& out, std::int64_t value, int count) {
@@ -80,7 +38,8 @@ std::optional<int> ParseUtcOffset(std::string_view text) {
     return text[0] == '-' ? -offset : offset;
 }
 
-std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMinutes) {
+std::optional<std::int64_t> LocalSeconds(std::string_view localText) {
+    using namespace std::chrono;
     // YYYY/MM/DD HH:MM:SS
     // 0123456789012345678
     if (localText.size() != 19) return std::nullopt;
@@ -88,35 +47,39 @@ std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMin
     if ((separator != '/' && separator != '-') || localText[7] != separator ||
         localText[10] != ' ' || localText[13] != ':' || localText[16] != ':')
         return std::nullopt;
-    const int year = Digits(localText, 0, 4);
-    const int month = Digits(localText, 5, 2);
-    const int day = Digits(localText, 8, 2);
+    const int yearNumber = Digits(localText, 0, 4);
+    const int monthNumber = Digits(localText, 5, 2);
+    const int dayNumber = Digits(localText, 8, 2);
     const int hour = Digits(localText, 11, 2);
     const int minute = Digits(localText, 14, 2);
     const int second = Digits(localText, 17, 2);
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
-        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+    if (yearNumber < 1 || monthNumber < 0 || dayNumber < 0 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 59)
         return std::nullopt;
+    const year_month_day date{year{yearNumber}, month{static_cast<unsigned>(monthNumber)},
+                              day{static_cast<unsigned>(dayNumber)}};
+    if (!date.ok()) return std::nullopt;
+    return (sys_days{date} + hours{hour} + minutes{minute} + seconds{second})
+        .time_since_epoch()
+        .count();
+}
 
-    const std::int64_t utc = DaysFromCivil(year, month, day) * kSecondsPerDay +
-                             (hour * 60 + minute - offsetMinutes) * std::int64_t{60} + second;
-    // Floor division: a moment before 1970 has a negative day number and a positive time of day.
-    std::int64_t days = utc / kSecondsPerDay;
-    std::int64_t timeOfDay = utc % kSecondsPerDay;
-    if (timeOfDay < 0) {
-        timeOfDay += kSecondsPerDay;
-        --days;
-    }
-    const CivilDate date = CivilFromDays(days);
-    if (date.year < 1 || date.year > 9999) return std::nullopt;
+std::optional<std::string> UtcText(std::int64_t utcSeconds) {
+    using namespace std::chrono;
+    const sys_seconds moment{seconds{utcSeconds}};
+    const sys_days day = floor<days>(moment);
+    const year_month_day date{day};
+    const int yearNumber = static_cast<int>(date.year());
+    if (yearNumber < 1 || yearNumber > 9999) return std::nullopt;
+    const std::int64_t timeOfDay = (moment - day).count();
 
     std::string text;
     text.reserve(20);
-    AppendDigits(text, date.year, 4);
+    AppendDigits(text, yearNumber, 4);
     text += '-';
-    AppendDigits(text, date.month, 2);
+    AppendDigits(text, static_cast<unsigned>(date.month()), 2);
     text += '-';
-    AppendDigits(text, date.day, 2);
+    AppendDigits(text, static_cast<unsigned>(date.day()), 2);
     text += 'T';
     AppendDigits(text, timeOfDay / 3600, 2);
     text += ':';
@@ -125,6 +88,12 @@ std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMin
     AppendDigits(text, timeOfDay % 60, 2);
     text += 'Z';
     return text;
+}
+
+std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMinutes) {
+    const std::optional<std::int64_t> local = LocalSeconds(localText);
+    if (!local) return std::nullopt;
+    return UtcText(*local - std::int64_t{offsetMinutes} * 60);
 }
 
 } // namespace nordavel

@@ -105,7 +105,8 @@ expect_status 0 "help"
 [[ "$out" == "Usage: nordavel-cli [options] FILE..."* ]] || fail "help: $out"
 run --version
 expect_status 0 "version"
-[[ "$out" =~ ^nordavel-cli\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version: $out"
+[[ "$out" =~ ^nordavel-cli\ [0-9]+\.[0-9]+\.[0-9]+\ \(time\ zones\ [0-9]{4}[a-z]\)$ ]] ||
+    fail "version: $out"
 
 # 6. A write failure (file-size limit) stops the run with status 3, keeps the earlier CSV file and
 #    leaves no partial file. The program itself ignores SIGXFSZ, which would otherwise end it
@@ -265,6 +266,7 @@ done
 #     would be its own output and is not converted.
 run --version
 version=${out#nordavel-cli }
+version=${version%% *}
 run --format gpx --utc-offset +10:30 walk.kml walk.GPX
 expect_status 1 "gpx"
 expect_out "Path: 

@@ -21,6 +21,8 @@ version=$(sed -n 's/^project(Nordavel VERSION \([0-9.]*\) .*/\1/p' CMakeLists.tx
 major=${version%%.*}
 minor=${version#*.}
 minor=${minor%%.*}
+# The time zone data built in: the build machine's.
+zones="time zones $(sed -n 's/^# version //p' /usr/share/zoneinfo/tzdata.zi)"
 caption=$(printf 'Nordavel to CSV Ver%d.%02d' "$major" "$minor")
 deb=$root/dist/nordavel-cli_${version}_amd64.deb
 zip=$root/dist/Nordavel-${version}-win64.zip
@@ -44,7 +46,8 @@ echo "== installed with apt"
 if $sudo apt-get install -y -q "$deb" >"$work/apt.txt" 2>&1; then
     [ "$(dpkg-query -W -f='${Version}' nordavel-cli)" == "$version" ] || fail "package version"
     mkdir "$work/linux" && cd "$work/linux" || exit 1
-    [ "$(nordavel-cli --version)" == "nordavel-cli $version" ] || fail "--version: $(nordavel-cli --version)"
+    [ "$(nordavel-cli --version)" == "nordavel-cli $version ($zones)" ] ||
+        fail "--version: $(nordavel-cli --version)"
     cp "$root/examples/walk.kml" .
     nordavel-cli walk.kml >/dev/null || fail "installed nordavel-cli: status $?"
     cmp -s walk.csv "$root/tests/cli/walk.csv.expected" || fail "installed nordavel-cli: walk.csv differs"
@@ -78,7 +81,7 @@ done
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all
 wine=("$root/scripts/wine-run")
 cp "$root/examples/walk.kml" .
-[ "$("${wine[@]}" nordavel-cli.exe --version | tr -d '\r')" == "nordavel-cli $version" ] ||
+[ "$("${wine[@]}" nordavel-cli.exe --version | tr -d '\r')" == "nordavel-cli $version ($zones)" ] ||
     fail "nordavel-cli.exe --version"
 "${wine[@]}" nordavel-cli.exe walk.kml >/dev/null || fail "nordavel-cli.exe: status $?"
 cmp -s walk.csv "$root/tests/cli/walk.csv.expected" || fail "nordavel-cli.exe: walk.csv differs"
