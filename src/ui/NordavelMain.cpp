@@ -1,8 +1,6 @@
 #include "ui/NordavelMain.h"
 
-#include <cderr.h>
 #include <commctrl.h>
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <stdexcept>
@@ -14,7 +12,8 @@
 #include "desktop/IniLocation.h"
 #include "desktop/SettingsValues.h"
 #include "platform/win32/WideText.h"
-#include "ui/ErrorBox.h"
+#include "ui/MemoFileList.h"
+#include "ui/OpenDialog.h"
 #include "ui/Report.h"
 #include "ui/resource.h"
 
@@ -23,8 +22,6 @@ namespace nordavel::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFormMain";
-// The main window object, kept on the dialog window while its procedure is replaced.
-constexpr wchar_t kFormMainProperty[] = L"Nordavel.FormMain";
 constexpr int kClientWidth = 468;
 constexpr int kClientHeight = 232;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
@@ -34,10 +31,6 @@ constexpr SIZE kResourceMaximumSize{480, 276};
 
 // "ＭＳ ゴシック", the Japanese face name of MS Gothic.
 constexpr wchar_t kMsGothic[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";
-// The selection of one Browse may fill this many characters; a larger one fails, and unlike a
-// cancel the user is told why nothing was chosen.
-constexpr DWORD kSelectionCharacters = 65519;
-constexpr char kTooManySelected[] = "Too many files were selected. Please select fewer at a time.";
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kPushButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
@@ -243,42 +236,12 @@ void TFormMain::ButtonExecuteClick() {
 }
 
 void TFormMain::ButtonBrowseClick() {
-    std::wstring selection(kSelectionCharacters + 1, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle();
-    dialog.lpstrFilter = L"KML file\0*.kml\0All file\0*.*\0";
-    dialog.nFilterIndex = filterIndex_;
-    dialog.lpstrFile = selection.data();
-    dialog.nMaxFile = static_cast<DWORD>(selection.size());
-    const std::wstring initialFolder = Widen(dialogFolder_);
-    dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-    dialog.Flags =
-        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
-    dialog.lpfnHook = &TFormMain::OpenDialog1Hook;
-    dialog.lCustData = reinterpret_cast<LPARAM>(this);
-    const BOOL chosen = GetOpenFileNameW(&dialog);
-    const DWORD failure = chosen ? 0 : CommDlgExtendedError();
-    OpenDialog1Close(); // in case the dialog ended without its close event
-    if (failure == FNERR_BUFFERTOOSMALL) ShowErrorBox(Handle(), kTooManySelected);
-    if (!chosen) return;
-
-    // One name is the full path; several are the folder followed by the names in it.
-    std::vector<std::string> paths;
-    const wchar_t* item = selection.c_str();
-    const std::wstring first = item;
-    item += first.size() + 1;
-    if (*item == L'\0') {
-        paths.push_back(Narrow(first));
-    } else {
-        const std::wstring folder =
-            (!first.empty() && first.back() == L'\\') ? first : first + L'\\';
-        for (; *item != L'\0'; item += wcslen(item) + 1)
-            paths.push_back(Narrow(folder + item));
-    }
-    filterIndex_ = dialog.nFilterIndex;
-    dialogFolder_ = DialogFolderOf(paths.front());
-    SetFileList(paths);
+    OpenDialog dialog(Handle());
+    const std::optional<OpenDialogChoice> choice = dialog.Show(filterIndex_, dialogFolder_);
+    if (!choice) return;
+    filterIndex_ = choice->FilterIndex;
+    dialogFolder_ = choice->Folder;
+    SetFileList(choice->Paths);
 }
 
 void TFormMain::ButtonExitClick() {
@@ -396,80 +359,6 @@ void TFormMain::SetOptions(const TCsvOptions& options) {
     check(IDC_CHECKBOX_SNEW, options.SNEW);
 }
 
-UINT_PTR CALLBACK TFormMain::OpenDialog1Hook(HWND hookDialog, UINT message, WPARAM,
-                                             LPARAM lParam) noexcept {
-    try {
-        if (message == WM_INITDIALOG) {
-            const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
-            SetWindowLongPtrW(hookDialog, DWLP_USER, dialog->lCustData);
-            return 0;
-        }
-        auto* form = reinterpret_cast<TFormMain*>(GetWindowLongPtrW(hookDialog, DWLP_USER));
-        if (!form) return 0;
-        if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
-            form->OpenDialog1Show(hookDialog);
-        else if (message == WM_DESTROY)
-            form->OpenDialog1Close();
-    } catch (...) {
-        ShowCurrentException(ErrorBoxOwner());
-    }
-    return 0;
-}
-
-void TFormMain::OpenDialog1Show(HWND innerWindow) {
-    // An Explorer-style dialog: the hook's window lies inside the dialog window.
-    FOpenDialog1hWnd = GetParent(innerWindow);
-    FOpenDialog1MoveFlag = 3;
-    FNewOpenDialog1WndProc = &TFormMain::OpenDialog1Procedure;
-    SetPropW(FOpenDialog1hWnd, kFormMainProperty, this);
-    FOldOpenDialog1WndProc =
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC));
-    SetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(FNewOpenDialog1WndProc));
-    // Where the dialog would put itself is the first position that is redirected.
-    SetWindowPos(FOpenDialog1hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TFormMain::OpenDialog1Close() noexcept {
-    if (!FOpenDialog1hWnd) return;
-    SetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(FOldOpenDialog1WndProc));
-    RemovePropW(FOpenDialog1hWnd, kFormMainProperty);
-    FOpenDialog1hWnd = nullptr;
-    FNewOpenDialog1WndProc = nullptr;
-    FOldOpenDialog1WndProc = nullptr;
-}
-
-LRESULT CALLBACK TFormMain::OpenDialog1Procedure(HWND dialog, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) noexcept {
-    auto* form = static_cast<TFormMain*>(GetPropW(dialog, kFormMainProperty));
-    if (!form || form->FOpenDialog1hWnd != dialog || !form->FOldOpenDialog1WndProc)
-        return DefWindowProcW(dialog, message, wParam, lParam);
-    try {
-        return form->OpenDialog1WndProc(message, wParam, lParam);
-    } catch (...) {
-        ShowCurrentException(ErrorBoxOwner());
-        return CallWindowProcW(form->FOldOpenDialog1WndProc, dialog, message, wParam, lParam);
-    }
-}
-
-LRESULT TFormMain::OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // Once the user takes the dialog to move or size it, it goes where the user puts it, also
-    // when opening it took fewer than three position changes.
-    if (message == WM_ENTERSIZEMOVE) FOpenDialog1MoveFlag = 0;
-    if (message == WM_WINDOWPOSCHANGING && FOpenDialog1MoveFlag != 0) {
-        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-        position->flags &= ~static_cast<UINT>(SWP_NOMOVE);
-        --FOpenDialog1MoveFlag;
-        // The dialog's size as it is now, not the new one the change may bring.
-        const Point where = DialogPosition(WindowRect(Handle()), WindowRect(FOpenDialog1hWnd),
-                                           MonitorWorkArea(Handle()));
-        position->x = where.x;
-        position->y = where.y;
-    }
-    return CallWindowProcW(FOldOpenDialog1WndProc, FOpenDialog1hWnd, message, wParam, lParam);
-}
-
 void TFormMain::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return; // also STN_CLICKED, which has the same value
     switch (id) {
@@ -531,28 +420,6 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return Default(message, wParam, lParam);
     }
-}
-
-MemoFileList::MemoFileList(HWND memo) : memo_(memo) {
-    const std::string text = Text(memo);
-    lines_ = SplitListText(text);
-    endsWithLineEnd_ = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
-}
-
-MemoFileList::~MemoFileList() {
-    if (!changed_) return;
-    try {
-        std::string text = JoinListText(lines_);
-        if (endsWithLineEnd_) text += "\r\n";
-        SetText(memo_, text);
-    } catch (...) {
-        // Out of memory while writing back: the box keeps the text it had.
-    }
-}
-
-void MemoFileList::SetLine(std::size_t index, std::string_view text) {
-    lines_.at(index) = std::string(text);
-    changed_ = true;
 }
 
 } // namespace nordavel::win32

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/FileList.h"
 #include "conversion/CsvOptions.h"
 #include "desktop/Settings.h"
 #include "desktop/WindowsSettings.h"
@@ -70,29 +69,15 @@ private:
     void AddToFileList(const std::string& line);
     void SetAllFonts(HFONT font);
 
-    // The file-open dialog's placement: its window procedure is replaced from its show event to
-    // its close event, and the first three position changes are centred over this window.
-    static UINT_PTR CALLBACK OpenDialog1Hook(HWND hookDialog, UINT message, WPARAM wParam,
-                                             LPARAM lParam) noexcept;
-    static LRESULT CALLBACK OpenDialog1Procedure(HWND dialog, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) noexcept;
-    void OpenDialog1Show(HWND innerWindow);
-    void OpenDialog1Close() noexcept;
-    LRESULT OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam);
-
     CodePage codePage_;
     TFormReport* report_ = nullptr;
     HWND memo_ = nullptr;
     HWND tooltip_ = nullptr;
     UniqueFont font_;
     SIZE maxSize_{};
-    // OpenDialog1: the filter entry in use and the folder it starts in.
+    // Browse: the filter entry in use and the folder the dialog starts in.
     DWORD filterIndex_ = 1;
     std::string dialogFolder_;
-    HWND FOpenDialog1hWnd = nullptr;
-    WNDPROC FNewOpenDialog1WndProc = nullptr;
-    WNDPROC FOldOpenDialog1WndProc = nullptr;
-    std::uint8_t FOpenDialog1MoveFlag = 0;
 
     // The settings: which file, the font read from it, and whether the first activation (which
     // locates and loads them) has happened.
@@ -100,26 +85,6 @@ private:
     std::string iniFileName_;
     TFontSettings currentFont_ = kStartFontSettings;
     bool activated_ = false;
-};
-
-// The FileList over the main window's text box: read once, written back once, since rewriting
-// a long text line by line would take the edit control quadratic time.
-class MemoFileList final : public FileList {
-public:
-    explicit MemoFileList(HWND memo);
-    ~MemoFileList() override;
-    MemoFileList(const MemoFileList&) = delete;
-    MemoFileList& operator=(const MemoFileList&) = delete;
-
-    std::size_t Count() const override { return lines_.size(); }
-    std::string Line(std::size_t index) const override { return lines_.at(index); }
-    void SetLine(std::size_t index, std::string_view text) override;
-
-private:
-    HWND memo_;
-    std::vector<std::string> lines_;
-    bool endsWithLineEnd_ = false;
-    bool changed_ = false;
 };
 
 } // namespace nordavel::win32
