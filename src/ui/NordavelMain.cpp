@@ -283,62 +283,52 @@ void TFormMain::FormActivate() {
 
 void TFormMain::LoadSettingsFromIniFile() {
     ProfileSettingsStore store(iniFileName_);
-    LoadSettings(store, *this, currentFont_);
+    const Rect outer = WindowRect(Handle());
+    LoadContext context;
+    context.ExecutableFolder = ExtractFilePath(ExecutablePath(), PathStyle::Windows);
+    context.MainWindowSize = WindowSize{outer.Width(), outer.Height()};
+    context.UserDefaultLocale = GetUserDefaultLCID();
+    context.WorkAreaNow = MonitorWorkArea(Handle());
+    context.WorkAreaAt = [this](Point topLeft) {
+        MoveTo(topLeft);
+        return MonitorWorkArea(Handle());
+    };
+    if (const auto settings = LoadSettings(store, CurrentSettings(), context))
+        ApplySettings(*settings);
 }
 
 void TFormMain::FormCloseQuery() {
     if (iniFileName_.empty()) return;
     ProfileSettingsStore store(iniFileName_);
-    SaveSettings(store, *this, currentFont_);
+    SaveSettings(store, CurrentSettings());
 }
 
-std::string TFormMain::ExecutableFolder() const {
-    return std::string(ExtractFilePath(ExecutablePath(), PathStyle::Windows));
-}
-
-WindowSize TFormMain::MainWindowSize() const {
+WindowSettings TFormMain::CurrentSettings() const {
     const Rect outer = WindowRect(Handle());
-    return WindowSize{outer.Width(), outer.Height()};
+    return WindowSettings{dialogFolder_, Point{outer.left, outer.top}, loadedFont_, ReadOptions()};
 }
 
-Point TFormMain::MainWindowPosition() const {
-    const Rect outer = WindowRect(Handle());
-    return Point{outer.left, outer.top};
-}
-
-void TFormMain::SetMainWindowPosition(Point topLeft) {
-    SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-Rect TFormMain::WorkAreaNow() const {
-    return MonitorWorkArea(Handle());
-}
-
-Rect TFormMain::WorkAreaAt(Point topLeft) {
-    SetMainWindowPosition(topLeft);
-    return MonitorWorkArea(Handle());
-}
-
-std::uint32_t TFormMain::UserDefaultLocale() const {
-    return GetUserDefaultLCID();
-}
-
-std::int32_t TFormMain::PixelsPerInch() const {
+void TFormMain::ApplySettings(const WindowSettings& settings) {
+    dialogFolder_ = settings.DialogFolder;
+    MoveTo(settings.MainPosition);
+    loadedFont_ = settings.Font;
     const HDC surface = GetDC(Handle());
     const int pixelsPerInch = GetDeviceCaps(surface, LOGPIXELSX);
     ReleaseDC(Handle(), surface);
-    return pixelsPerInch;
-}
-
-void TFormMain::ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) {
     LOGFONTW logFont{};
     // A size in points, as high in pixels as it is on this screen.
-    logFont.lfHeight = -MulDiv(size, PixelsPerInch(), 72);
-    logFont.lfCharSet = charset;
-    lstrcpynW(logFont.lfFaceName, Widen(name).c_str(), LF_FACESIZE);
+    logFont.lfHeight =
+        -MulDiv(ScreenFontSize(settings.Font.Size, pixelsPerInch), pixelsPerInch, 72);
+    logFont.lfCharSet = settings.Font.Charset;
+    lstrcpynW(logFont.lfFaceName, Widen(settings.Font.Name).c_str(), LF_FACESIZE);
     SetAllFonts(CreateFontIndirectW(&logFont));
     if (report_) report_->SetFont(CreateFontIndirectW(&logFont));
+    SetOptions(settings.Options);
+}
+
+void TFormMain::MoveTo(Point topLeft) {
+    SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormMain::SetAllFonts(HFONT font) {

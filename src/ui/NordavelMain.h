@@ -19,8 +19,8 @@ namespace nordavel::win32 {
 class TFormReport;
 
 // FormMain: the file list, the five options, Browse / Execute / Exit and the "Report" label.
-// It is also what the settings are loaded into and saved from.
-class TFormMain final : public Window, public SettingsTarget {
+// The settings are loaded into it and saved from it.
+class TFormMain final : public Window {
 public:
     TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
               CodePage codePage);
@@ -33,26 +33,14 @@ public:
     // Keyboard navigation between the controls; true when the message was used.
     bool TranslateDialogMessage(MSG& message);
 
-    // SettingsTarget
-    std::string ExecutableFolder() const override;
-    std::string DialogFolder() const override { return dialogFolder_; }
-    void SetDialogFolder(const std::string& folder) override { dialogFolder_ = folder; }
-    WindowSize MainWindowSize() const override;
-    Point MainWindowPosition() const override;
-    void SetMainWindowPosition(Point topLeft) override;
-    Rect WorkAreaNow() const override;
-    Rect WorkAreaAt(Point topLeft) override;
-    std::uint32_t UserDefaultLocale() const override;
-    std::int32_t PixelsPerInch() const override;
-    void ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) override;
-    TCsvOptions Options() const override { return ReadOptions(); }
-    void SetOptions(const TCsvOptions& options) override;
-
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void FormCreate(const std::vector<std::string>& parameters);
     void FormActivate();
     void LoadSettingsFromIniFile();
+    WindowSettings CurrentSettings() const;
+    void ApplySettings(const WindowSettings& settings);
+    void MoveTo(Point topLeft);
     void CreateControls(HINSTANCE instance);
     void AddHint(HWND control, const wchar_t* text);
     void OnCommand(int id, int code);
@@ -65,6 +53,7 @@ private:
     void FormCloseQuery();
 
     TCsvOptions ReadOptions() const;
+    void SetOptions(const TCsvOptions& options);
     void SetFileList(const std::vector<std::string>& lines);
     void AddToFileList(const std::string& line);
     void SetAllFonts(HFONT font);
@@ -79,11 +68,11 @@ private:
     DWORD filterIndex_ = 1;
     std::string dialogFolder_;
 
-    // The settings: which file, the font read from it, and whether the first activation (which
-    // locates and loads them) has happened.
+    // The settings: which file, the font of the last load (which the next one starts from),
+    // and whether the first activation (which locates and loads them) has happened.
     WindowsIniLocation iniLocation_;
     std::string iniFileName_;
-    TFontSettings currentFont_ = kStartFontSettings;
+    TFontSettings loadedFont_ = kStartFontSettings;
     bool activated_ = false;
 };
 
