@@ -29,4 +29,9 @@ private:
     bool changed_ = false;
 };
 
+// The text box's whole text made of `lines`, each ending in CR LF.
+void SetListLines(HWND memo, const std::vector<std::string>& lines);
+// One line added at the end of the text box, without reading its text.
+void AppendListLine(HWND memo, const std::string& line);
+
 } // namespace nordavel::win32

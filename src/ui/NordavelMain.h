@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "conversion/CsvOptions.h"
 #include "desktop/Settings.h"
 #include "desktop/WindowsSettings.h"
 #include "platform/CodePage.h"
-#include "ui/Win32Util.h"
+#include "ui/MainControls.h"
 #include "ui/Window.h"
 
 namespace nordavel::win32 {
@@ -24,7 +23,6 @@ class TFormMain final : public Window {
 public:
     TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
               CodePage codePage);
-    ~TFormMain() override;
 
     // The report window is created after this one; it is known from then on.
     void SetReport(TFormReport& report) noexcept { report_ = &report; }
@@ -35,34 +33,28 @@ public:
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void FormCreate(const std::vector<std::string>& parameters);
-    void FormActivate();
-    void LoadSettingsFromIniFile();
-    WindowSettings CurrentSettings() const;
-    void ApplySettings(const WindowSettings& settings);
-    void MoveTo(Point topLeft);
-    void CreateControls(HINSTANCE instance);
-    void AddHint(HWND control, const wchar_t* text);
-    void OnCommand(int id, int code);
+    LRESULT OnCommand(int id, int code);
+    LRESULT OnDropFiles(HDROP drop);
+    LRESULT OnGetMinMaxInfo(MINMAXINFO& info) const;
+    LRESULT OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT OnCtlColorStatic(HDC context);
+    LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryEndSession();
+    LRESULT OnClose();
+    static LRESULT OnDestroy();
 
     void ButtonBrowseClick();
     void ButtonExecuteClick();
-    void ButtonExitClick();
-    void Label2Click();
-    void WMDropFiles(HDROP drop);
-    void FormCloseQuery();
+    void ReportLabelClick();
 
-    TCsvOptions ReadOptions() const;
-    void SetOptions(const TCsvOptions& options);
-    void SetFileList(const std::vector<std::string>& lines);
-    void AddToFileList(const std::string& line);
-    void SetAllFonts(HFONT font);
+    void LoadSettingsFromIniFile();
+    void SaveSettingsToIniFile();
+    WindowSettings CurrentSettings() const;
+    void ApplySettings(const WindowSettings& settings);
 
     CodePage codePage_;
     TFormReport* report_ = nullptr;
-    HWND memo_ = nullptr;
-    HWND tooltip_ = nullptr;
-    UniqueFont font_;
+    MainControls controls_;
     SIZE maxSize_{};
     // Browse: the filter entry in use and the folder the dialog starts in.
     DWORD filterIndex_ = 1;
