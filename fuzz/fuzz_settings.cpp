@@ -1,10 +1,10 @@
-// Arbitrary text as the settings file. LoadSettings reads it into fake windows, SaveSettings
-// writes them back into the same text, and loading that again must give the same windows; a
-// window that fits its monitor's work area must end inside it. Beside that, every integer must
-// read back as it is written, in each form the file may hold it.
+// Arbitrary text as the settings file. LoadSettings reads it for a fake screen, SaveSettings
+// writes what it read back into the same text, and loading that again must give the same
+// settings; a window that fits its monitor's work area must end inside it. Beside that, every
+// integer must read back as it is written, in each form the file may hold it.
 //
 // The input is the INI text up to its first NUL byte; the bytes after it describe the machine
-// (monitors, window size, locale, pixels per inch, the state before loading, failures).
+// (monitors, window size, locale, the state before loading, failures).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -149,7 +149,6 @@ struct Machine {
     std::size_t current = 0; // the monitor the main window is on before loading
     WindowSize window;
     std::uint32_t locale = 1033;
-    std::int32_t pixelsPerInch = 96;
     TCsvOptions options;
     TFontSettings font;
     bool fileExists = true;
@@ -175,8 +174,6 @@ Machine MachineFrom(FuzzedDataProvider& input) {
     machine.window.width = input.ConsumeIntegralInRange(0, 9000);
     machine.window.height = input.ConsumeIntegralInRange(0, 9000);
     machine.locale = input.ConsumeBool() ? kJapaneseLocale : input.ConsumeIntegral<std::uint32_t>();
-    machine.pixelsPerInch = input.ConsumeBool() ? input.ConsumeIntegralInRange(72, 480)
-                                                : input.ConsumeIntegral<std::int32_t>();
     machine.options = TCsvOptions{input.ConsumeBool(), input.ConsumeBool(), input.ConsumeBool(),
                                   input.ConsumeBool(), input.ConsumeBool()};
     machine.font.Charset = input.ConsumeIntegral<std::uint8_t>();
@@ -189,38 +186,23 @@ Machine MachineFrom(FuzzedDataProvider& input) {
     return machine;
 }
 
-// The windows as the settings see them, recording every call.
-class FakeWindows : public SettingsTarget {
+// The screen as a load sees it: the monitors the machine describes; records where the main
+// window was moved to learn the work area there.
+class FakeScreen {
 public:
-    explicit FakeWindows(const Machine& machine) : options(machine.options), machine_(machine) {}
+    explicit FakeScreen(const Machine& machine) : machine_(machine) {}
 
-    std::vector<std::string> dialogFolders;
-    std::vector<Point> positions;
     std::vector<Point> movedTo;
     Rect areaThere;
-    struct Font {
-        std::uint8_t charset;
-        std::string name;
-        std::int32_t size;
-    };
-    std::vector<Font> fonts;
-    TCsvOptions options;
-    int optionsSet = 0;
-    Point position{12345, 12345}; // before loading: wherever the system put it
 
-    std::string ExecutableFolder() const override { return "C:\\Tools\\"; }
-    std::string DialogFolder() const override {
-        return dialogFolders.empty() ? std::string() : dialogFolders.back();
+    LoadContext Context() {
+        return LoadContext{"C:\\Tools\\", machine_.window, machine_.locale,
+                           machine_.workAreas[machine_.current],
+                           [this](Point topLeft) { return WorkAreaAt(topLeft); }};
     }
-    void SetDialogFolder(const std::string& folder) override { dialogFolders.push_back(folder); }
-    WindowSize MainWindowSize() const override { return machine_.window; }
-    Point MainWindowPosition() const override { return position; }
-    void SetMainWindowPosition(Point topLeft) override {
-        positions.push_back(topLeft);
-        position = topLeft;
-    }
-    Rect WorkAreaNow() const override { return machine_.workAreas[machine_.current]; }
-    Rect WorkAreaAt(Point topLeft) override {
+
+private:
+    Rect WorkAreaAt(Point topLeft) {
         movedTo.push_back(topLeft);
         // The monitor nearest to the point, counting steps across and down (the stored position
         // may lie anywhere in 32 bits); the first of equally near ones.
@@ -240,18 +222,7 @@ public:
             [&](const Rect& a, const Rect& b) { return distance(a) < distance(b); });
         return areaThere;
     }
-    std::uint32_t UserDefaultLocale() const override { return machine_.locale; }
-    std::int32_t PixelsPerInch() const override { return machine_.pixelsPerInch; }
-    void ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) override {
-        fonts.push_back(Font{charset, name, size});
-    }
-    TCsvOptions Options() const override { return options; }
-    void SetOptions(const TCsvOptions& o) override {
-        options = o;
-        ++optionsSet;
-    }
 
-private:
     const Machine& machine_;
 };
 
@@ -283,35 +254,21 @@ void CheckIntegerText(std::int32_t value) {
           "booleans read back");
 }
 
-struct Loaded {
-    bool ok = false;
-    TFontSettings font;
-};
-
-// Loads `store` into `windows`; what must hold whatever the file says.
-Loaded LoadAndCheck(IniStore& store, FakeWindows& windows, const Machine& machine,
-                    const TFontSettings& fontBefore) {
+// Loads `store` over `current`; what must hold whatever the file says.
+std::optional<WindowSettings> LoadAndCheck(IniStore& store, FakeScreen& screen,
+                                           const Machine& machine, const WindowSettings& current) {
     const bool existed = store.exists;
-    Loaded loaded;
-    loaded.font = fontBefore;
-    loaded.ok = LoadSettings(store, windows, loaded.font);
+    const std::optional<WindowSettings> loaded = LoadSettings(store, current, screen.Context());
     if (!existed && store.createFails) {
-        Check(!loaded.ok, "a file that cannot be created ends the load");
-        Check(windows.dialogFolders.empty() && windows.positions.empty() && windows.fonts.empty() &&
-                  windows.optionsSet == 0 && loaded.font == fontBefore,
-              "nothing is applied before the failure");
+        Check(!loaded, "a file that cannot be created ends the load");
+        Check(screen.movedTo.empty(), "nothing is applied before the failure");
         return loaded;
     }
-    Check(loaded.ok && store.exists, "a load that nothing fails succeeds, and the file exists");
-    Check(windows.dialogFolders.size() == 1 && windows.positions.size() == 1 &&
-              windows.fonts.size() == 1 && windows.optionsSet == 1,
-          "each window setting is applied once");
-    Check(windows.fonts[0].charset == loaded.font.Charset &&
-              windows.fonts[0].name == loaded.font.Name,
-          "the windows take the font read");
+    Check(loaded && store.exists, "a load that nothing fails succeeds, and the file exists");
+    Check(screen.movedTo.size() <= 1, "the window is moved once at most to learn its monitor");
     const Rect area =
-        windows.movedTo.empty() ? machine.workAreas[machine.current] : windows.areaThere;
-    const Point at = windows.positions[0];
+        screen.movedTo.empty() ? machine.workAreas[machine.current] : screen.areaThere;
+    const Point at = loaded->MainPosition;
     if (machine.window.width <= area.Width())
         Check(at.x >= area.left && at.x + machine.window.width <= area.right,
               "inside the work area across");
@@ -351,13 +308,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     IniStore store(text);
     store.exists = machine.fileExists;
     store.createFails = machine.createFails;
-    FakeWindows windows(machine);
-    const Loaded first = LoadAndCheck(store, windows, machine, machine.font);
-    if (!first.ok) return 0;
+    FakeScreen screen(machine);
+    // Before loading: wherever the system put the window.
+    const WindowSettings before{"", Point{12345, 12345}, machine.font, machine.options};
+    const std::optional<WindowSettings> first = LoadAndCheck(store, screen, machine, before);
+    if (!first) return 0;
 
     // Saved into the same file, as the window does when it closes.
     store.writesBeforeFailure = machine.writesBeforeFailure;
-    SaveSettings(store, windows, first.font);
+    SaveSettings(store, *first);
     const std::size_t writes = machine.writesBeforeFailure < 0
                                    ? std::size(kKeys)
                                    : static_cast<std::size_t>(machine.writesBeforeFailure);
@@ -371,31 +330,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(store.flushed, "a complete save is flushed");
 
-    // Loaded again from the text written, into windows that start out different: the same
-    // windows come back.
+    // Loaded again from the text written, over windows that start out different: the same
+    // settings come back.
     IniStore reread(store.Text());
     Machine other = machine;
-    other.options =
-        TCsvOptions{!windows.options.Index, !windows.options.RCR, !windows.options.DateTime,
-                    !windows.options.VALID, !windows.options.SNEW};
     other.current = machine.workAreas.size() - 1 - machine.current;
     other.locale = machine.locale == kJapaneseLocale ? 1033 : machine.locale;
-    FakeWindows again(other);
-    const TFontSettings fontBefore{static_cast<std::uint8_t>(first.font.Charset + 1),
-                                   first.font.Name + "x", first.font.Size ^ 1};
-    const Loaded second = LoadAndCheck(reread, again, other, fontBefore);
-    Check(second.ok, "the saved file loads");
-    Check(FolderAsResolved(again.DialogFolder()) == FolderAsResolved(windows.DialogFolder()),
+    FakeScreen again(other);
+    const WindowSettings different{
+        first->DialogFolder + "x", Point{first->MainPosition.x ^ 1, first->MainPosition.y ^ 1},
+        TFontSettings{static_cast<std::uint8_t>(first->Font.Charset + 1), first->Font.Name + "x",
+                      first->Font.Size ^ 1},
+        TCsvOptions{!first->Options.Index, !first->Options.RCR, !first->Options.DateTime,
+                    !first->Options.VALID, !first->Options.SNEW}};
+    const std::optional<WindowSettings> second = LoadAndCheck(reread, again, other, different);
+    Check(second.has_value(), "the saved file loads");
+    Check(FolderAsResolved(second->DialogFolder) == FolderAsResolved(first->DialogFolder),
           "the dialog's folder comes back");
-    Check(second.font == first.font, "the font comes back");
-    Check(again.fonts[0].size == windows.fonts[0].size, "the font comes back at the same size");
-    Check(SameOptions(again.options, windows.options), "the options come back");
+    Check(second->Font == first->Font, "the font comes back");
+    Check(SameOptions(second->Options, first->Options), "the options come back");
     // The position comes back when the window fits where it was put: a window larger than its
     // monitor's work area hangs over an edge, where another monitor may be nearer.
     const WindowSize window = machine.window;
     const Rect area =
-        windows.movedTo.empty() ? machine.workAreas[machine.current] : windows.areaThere;
+        screen.movedTo.empty() ? machine.workAreas[machine.current] : screen.areaThere;
     if (window.width <= area.Width() && window.height <= area.Height())
-        Check(again.position == windows.position, "the window's position comes back");
+        Check(second->MainPosition == first->MainPosition, "the window's position comes back");
     return 0;
 }

@@ -57,42 +57,6 @@ TEST(SettingsValues, FoldersAndFontSizes) {
     EXPECT_EQ(MulDiv(2147483647, 2, 1), -1);
 }
 
-TEST(Placement, FitToWorkArea) {
-    const Rect work{0, 0, 1280, 984};
-    const WindowSize window{474, 260};
-    // Nothing stored: centred in the work area it is on now.
-    EXPECT_EQ(FitToWorkArea(kNoPosition, 100, window, work, Rect{}), (Point{403, 362}));
-    EXPECT_EQ(FitToWorkArea(100, kNoPosition, window, work, Rect{}), (Point{403, 362}));
-    // Stored and inside: kept.
-    EXPECT_EQ(FitToWorkArea(50, 60, window, work, work), (Point{60, 50}));
-    // On no monitor: pulled inside the nearest one's work area.
-    EXPECT_EQ(FitToWorkArea(5000, -3000, window, work, work), (Point{0, 724}));
-    EXPECT_EQ(FitToWorkArea(-40, 2000, window, work, work), (Point{806, 0}));
-    // Larger than the work area: right edge on its right, top edge on its top.
-    const Rect small{0, 0, 400, 200};
-    EXPECT_EQ(FitToWorkArea(10, 10, window, small, small), (Point{-74, 0}));
-    // The monitor nearest to the stored position decides, not the current one.
-    const Rect second{1280, 0, 2560, 1024};
-    EXPECT_EQ(FitToWorkArea(900, 2500, window, work, second), (Point{2086, 764}));
-}
-
-TEST(Placement, OpenDialogPosition) {
-    const Rect work{0, 0, 1280, 984};
-    const Rect dialog{0, 0, 600, 400};
-    // Centred over the main window.
-    EXPECT_EQ(DialogPosition(Rect{400, 300, 874, 560}, dialog, work), (Point{337, 230}));
-    // Near the bottom: its bottom edge on the work area's, still centred across.
-    EXPECT_EQ(DialogPosition(Rect{400, 800, 874, 1060}, dialog, work), (Point{337, 584}));
-    // Near the left edge.
-    EXPECT_EQ(DialogPosition(Rect{0, 300, 474, 560}, dialog, work), (Point{0, 230}));
-    // Larger than the work area: ends at its bottom and right edges.
-    EXPECT_EQ(DialogPosition(Rect{0, 0, 474, 260}, Rect{0, 0, 1400, 1100}, work),
-              (Point{-120, -116}));
-    // The work area of a monitor left of the primary one.
-    EXPECT_EQ(DialogPosition(Rect{-1800, 10, -1326, 270}, dialog, Rect{-1920, 0, 0, 1080}),
-              (Point{-1863, 0}));
-}
-
 // A settings file in memory that records what was written, in order.
 class MemoryStore : public SettingsStore {
 public:
@@ -121,60 +85,39 @@ public:
     void Flush() override { flushed = true; }
 };
 
-// The windows as the settings see them.
-class FakeWindows : public SettingsTarget {
-public:
-    std::string dialogFolder;
-    Point position{10, 20};
-    std::optional<Point> movedTo;
+// The screen and the system as a load sees them; records where the main window was moved to.
+struct FakeScreen {
     std::uint32_t locale = 1033;
-    std::int32_t pixelsPerInch = 96;
-    std::uint8_t charset = 128;
-    std::string fontName = "MS Gothic";
-    std::int32_t fontSize = 0;
-    TCsvOptions options;
+    std::optional<Point> movedTo;
 
-    std::string ExecutableFolder() const override { return "C:\\Tools\\"; }
-    std::string DialogFolder() const override { return dialogFolder; }
-    void SetDialogFolder(const std::string& folder) override { dialogFolder = folder; }
-    WindowSize MainWindowSize() const override { return {474, 260}; }
-    Point MainWindowPosition() const override { return position; }
-    void SetMainWindowPosition(Point topLeft) override { position = topLeft; }
-    Rect WorkAreaNow() const override { return Rect{0, 0, 1280, 984}; }
-    Rect WorkAreaAt(Point topLeft) override {
-        movedTo = topLeft;
-        return Rect{0, 0, 1280, 984};
+    LoadContext Context() {
+        return LoadContext{"C:\\Tools\\", WindowSize{474, 260}, locale, Rect{0, 0, 1280, 984},
+                           [this](Point topLeft) {
+                               movedTo = topLeft;
+                               return Rect{0, 0, 1280, 984};
+                           }};
     }
-    std::uint32_t UserDefaultLocale() const override { return locale; }
-    std::int32_t PixelsPerInch() const override { return pixelsPerInch; }
-    void ApplyFont(std::uint8_t set, const std::string& name, std::int32_t size) override {
-        charset = set;
-        fontName = name;
-        fontSize = size;
-    }
-    TCsvOptions Options() const override { return options; }
-    void SetOptions(const TCsvOptions& o) override { options = o; }
 };
+
+// What the windows hold before any load.
+const WindowSettings kStart{"", Point{10, 20}, kStartFontSettings, TCsvOptions{}};
 
 TEST(Settings, NoFileGivesTheBuiltInSettings) {
     MemoryStore store;
     store.exists = false;
-    FakeWindows windows;
-    TFontSettings font = kStartFontSettings;
-    EXPECT_TRUE(LoadSettings(store, windows, font));
+    FakeScreen screen;
+    const std::optional<WindowSettings> loaded = LoadSettings(store, kStart, screen.Context());
+    ASSERT_TRUE(loaded.has_value());
     EXPECT_TRUE(store.exists) << "created";
-    EXPECT_EQ(windows.dialogFolder, "C:\\Tools");
-    EXPECT_EQ(windows.position, (Point{403, 362})) << "centred";
-    EXPECT_FALSE(windows.movedTo.has_value());
-    EXPECT_EQ(font, kStartFontSettings);
-    EXPECT_EQ(windows.charset, 0);
-    EXPECT_EQ(windows.fontName, "Tahoma");
-    EXPECT_EQ(windows.fontSize, 8);
-    EXPECT_TRUE(windows.options.Index);
-    EXPECT_FALSE(windows.options.RCR);
+    EXPECT_EQ(loaded->DialogFolder, "C:\\Tools");
+    EXPECT_EQ(loaded->MainPosition, (Point{403, 362})) << "centred";
+    EXPECT_FALSE(screen.movedTo.has_value());
+    EXPECT_EQ(loaded->Font, kStartFontSettings);
+    EXPECT_TRUE(loaded->Options.Index);
+    EXPECT_FALSE(loaded->Options.RCR);
 
     // Saving fills the file in the order of the keys.
-    SaveSettings(store, windows, font);
+    SaveSettings(store, *loaded);
     EXPECT_EQ(store.written,
               (std::vector<std::string>{
                   "Option/DataPath=C:\\Tools", "Option/MainTop=362", "Option/MainLeft=403",
@@ -183,7 +126,7 @@ TEST(Settings, NoFileGivesTheBuiltInSettings) {
     EXPECT_TRUE(store.flushed);
 }
 
-TEST(Settings, StoredValuesAreApplied) {
+TEST(Settings, StoredValuesAreRead) {
     MemoryStore store;
     store.values = {{"Option/DataPath", "D:\\gps\\"},
                     {"Option/MainTop", "0x10"},
@@ -195,58 +138,55 @@ TEST(Settings, StoredValuesAreApplied) {
                     {"CSVopt/RCR", "2"},
                     {"CSVopt/VALID", "true"},
                     {"CSVopt/SNEW", "-1"}};
-    FakeWindows windows;
-    windows.pixelsPerInch = 120;
-    TFontSettings font = kStartFontSettings;
-    EXPECT_TRUE(LoadSettings(store, windows, font));
-    EXPECT_EQ(windows.dialogFolder, "D:\\gps");
-    EXPECT_EQ(windows.movedTo, (Point{32, 16}));
-    EXPECT_EQ(windows.position, (Point{32, 16}));
-    EXPECT_EQ(font, (TFontSettings{44, "Arial", 8})) << "the charset's low 8 bits";
-    EXPECT_EQ(windows.charset, 44);
-    EXPECT_EQ(windows.fontSize, 6) << "8 points at 120 pixels per inch";
-    EXPECT_FALSE(windows.options.Index);
-    EXPECT_TRUE(windows.options.RCR);
-    EXPECT_FALSE(windows.options.VALID) << "not an integer: the box keeps its state";
-    EXPECT_TRUE(windows.options.SNEW);
-    EXPECT_TRUE(windows.options.DateTime);
+    FakeScreen screen;
+    WindowSettings current = kStart; // the boxes as the user left them
+    current.Options.DateTime = false;
+    current.Options.VALID = true;
+    const std::optional<WindowSettings> loaded = LoadSettings(store, current, screen.Context());
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(loaded->DialogFolder, "D:\\gps");
+    EXPECT_EQ(screen.movedTo, (Point{32, 16})) << "moved there to learn that monitor";
+    EXPECT_EQ(loaded->MainPosition, (Point{32, 16}));
+    EXPECT_EQ(loaded->Font, (TFontSettings{44, "Arial", 8})) << "the charset's low 8 bits";
+    EXPECT_FALSE(loaded->Options.Index);
+    EXPECT_TRUE(loaded->Options.RCR);
+    EXPECT_TRUE(loaded->Options.VALID) << "not an integer: the box keeps its state";
+    EXPECT_TRUE(loaded->Options.SNEW);
+    EXPECT_FALSE(loaded->Options.DateTime) << "missing: the box keeps its state";
 
-    // Saved back: the size read, not the one for this screen; the charset as kept.
-    SaveSettings(store, windows, font);
+    // Saved back: the charset as kept.
+    SaveSettings(store, *loaded);
     EXPECT_EQ(store.written.at(3), "Font/Charset=44");
     EXPECT_EQ(store.written.at(5), "Font/FontSize=8");
 }
 
 TEST(Settings, FontDefaultsFollowTheLocaleAndTheLastLoad) {
     MemoryStore store;
-    FakeWindows windows;
-    TFontSettings font{0, "Arial", 12}; // what an earlier load set
-    EXPECT_TRUE(LoadSettings(store, windows, font));
-    EXPECT_EQ(font, (TFontSettings{0, "Arial", 12})) << "missing keys keep the font";
-    windows.locale = kJapaneseLocale;
-    EXPECT_TRUE(LoadSettings(store, windows, font));
-    EXPECT_EQ(font, kJapaneseFontDefaults);
-    EXPECT_EQ(windows.charset, 128);
+    FakeScreen screen;
+    WindowSettings current = kStart;
+    current.Font = TFontSettings{0, "Arial", 12}; // what an earlier load set
+    EXPECT_EQ(LoadSettings(store, current, screen.Context())->Font, current.Font)
+        << "missing keys keep the font";
+    screen.locale = kJapaneseLocale;
+    EXPECT_EQ(LoadSettings(store, current, screen.Context())->Font, kJapaneseFontDefaults);
     // An empty value is read as empty text, not as the default.
     store.values["Font/FontName"] = "";
-    EXPECT_TRUE(LoadSettings(store, windows, font));
-    EXPECT_EQ(font.Name, "");
+    EXPECT_EQ(LoadSettings(store, current, screen.Context())->Font.Name, "");
 }
 
 TEST(Settings, FailuresEndQuietly) {
     MemoryStore store;
     store.exists = false;
     store.createFails = true;
-    store.values["CSVopt/RCR"] = "1";
-    FakeWindows windows;
-    TFontSettings font = kStartFontSettings;
-    EXPECT_FALSE(LoadSettings(store, windows, font));
-    EXPECT_EQ(windows.dialogFolder, "") << "nothing read";
-    EXPECT_FALSE(windows.options.RCR);
+    store.values["Option/MainTop"] = "5";
+    store.values["Option/MainLeft"] = "5";
+    FakeScreen screen;
+    EXPECT_FALSE(LoadSettings(store, kStart, screen.Context()).has_value()) << "nothing to apply";
+    EXPECT_FALSE(screen.movedTo.has_value()) << "the window stays where it is";
 
     MemoryStore readOnly;
     readOnly.writesBeforeFailure = 2;
-    SaveSettings(readOnly, windows, font);
+    SaveSettings(readOnly, kStart);
     EXPECT_EQ(readOnly.written.size(), 2u) << "the first failing write ends the save";
     EXPECT_FALSE(readOnly.flushed);
 }

@@ -23,58 +23,50 @@ bool ReadBoolean(const SettingsStore& store, std::string_view key, bool fallback
 
 } // namespace
 
-bool LoadSettings(SettingsStore& store, SettingsTarget& target,
-                  TFontSettings& currentFont) noexcept {
+std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSettings& current,
+                                           const LoadContext& context) noexcept {
     try {
         if (!store.Exists()) store.CreateEmpty();
-
-        target.SetDialogFolder(
-            DialogFolder(store.Read(kOption, "DataPath").value_or(target.ExecutableFolder())));
+        WindowSettings settings;
+        settings.DialogFolder =
+            DialogFolder(store.Read(kOption, "DataPath").value_or(context.ExecutableFolder));
 
         const std::int32_t top = ReadInteger(store, kOption, "MainTop", kNoPosition);
         const std::int32_t left = ReadInteger(store, kOption, "MainLeft", kNoPosition);
-        const WindowSize size = target.MainWindowSize();
         const bool stored = top != kNoPosition && left != kNoPosition;
-        const Rect now = target.WorkAreaNow();
-        const Rect there = stored ? target.WorkAreaAt(Point{left, top}) : now;
-        target.SetMainWindowPosition(FitToWorkArea(top, left, size, now, there));
+        const Rect there = stored ? context.WorkAreaAt(Point{left, top}) : context.WorkAreaNow;
+        settings.MainPosition =
+            FitToWorkArea(top, left, context.MainWindowSize, context.WorkAreaNow, there);
 
-        const TFontSettings defaults =
-            target.UserDefaultLocale() == kJapaneseLocale ? kJapaneseFontDefaults : currentFont;
-        TFontSettings font;
-        font.Charset = static_cast<std::uint8_t>(
+        const TFontSettings& defaults =
+            context.UserDefaultLocale == kJapaneseLocale ? kJapaneseFontDefaults : current.Font;
+        settings.Font.Charset = static_cast<std::uint8_t>(
             static_cast<std::uint32_t>(ReadInteger(store, kFont, "Charset", defaults.Charset)) &
             0xFFu);
-        font.Name = store.Read(kFont, "FontName").value_or(defaults.Name);
-        font.Size = ReadInteger(store, kFont, "FontSize", defaults.Size);
-        currentFont = font;
-        target.ApplyFont(font.Charset, font.Name,
-                         ScreenFontSize(font.Size, target.PixelsPerInch()));
+        settings.Font.Name = store.Read(kFont, "FontName").value_or(defaults.Name);
+        settings.Font.Size = ReadInteger(store, kFont, "FontSize", defaults.Size);
 
-        TCsvOptions options = target.Options();
-        options.Index = ReadBoolean(store, "Index", options.Index);
-        options.DateTime = ReadBoolean(store, "DateTime", options.DateTime);
-        options.SNEW = ReadBoolean(store, "SNEW", options.SNEW);
-        options.RCR = ReadBoolean(store, "RCR", options.RCR);
-        options.VALID = ReadBoolean(store, "VALID", options.VALID);
-        target.SetOptions(options);
-        return true;
+        TCsvOptions& options = settings.Options;
+        options.Index = ReadBoolean(store, "Index", current.Options.Index);
+        options.DateTime = ReadBoolean(store, "DateTime", current.Options.DateTime);
+        options.SNEW = ReadBoolean(store, "SNEW", current.Options.SNEW);
+        options.RCR = ReadBoolean(store, "RCR", current.Options.RCR);
+        options.VALID = ReadBoolean(store, "VALID", current.Options.VALID);
+        return settings;
     } catch (...) {
-        return false;
+        return std::nullopt;
     }
 }
 
-void SaveSettings(SettingsStore& store, const SettingsTarget& target,
-                  const TFontSettings& currentFont) noexcept {
+void SaveSettings(SettingsStore& store, const WindowSettings& settings) noexcept {
     try {
-        const Point position = target.MainWindowPosition();
-        const TCsvOptions options = target.Options();
-        store.Write(kOption, "DataPath", target.DialogFolder());
-        store.Write(kOption, "MainTop", IntegerText(position.y));
-        store.Write(kOption, "MainLeft", IntegerText(position.x));
-        store.Write(kFont, "Charset", IntegerText(currentFont.Charset));
-        store.Write(kFont, "FontName", currentFont.Name);
-        store.Write(kFont, "FontSize", IntegerText(currentFont.Size));
+        const TCsvOptions& options = settings.Options;
+        store.Write(kOption, "DataPath", settings.DialogFolder);
+        store.Write(kOption, "MainTop", IntegerText(settings.MainPosition.y));
+        store.Write(kOption, "MainLeft", IntegerText(settings.MainPosition.x));
+        store.Write(kFont, "Charset", IntegerText(settings.Font.Charset));
+        store.Write(kFont, "FontName", settings.Font.Name);
+        store.Write(kFont, "FontSize", IntegerText(settings.Font.Size));
         store.Write(kCsvOptions, "Index", BooleanText(options.Index));
         store.Write(kCsvOptions, "DateTime", BooleanText(options.DateTime));
         store.Write(kCsvOptions, "SNEW", BooleanText(options.SNEW));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,8 +9,8 @@
 #include "conversion/CsvOptions.h"
 #include "desktop/Placement.h"
 
-// Loading and saving the settings: which keys, in which order, with which defaults, and what
-// happens to the windows. The file itself and the windows sit behind the two interfaces below.
+// Loading and saving the settings: which keys, in which order, with which defaults. The file
+// sits behind the interface below; the windows take and give the settings in one piece.
 namespace nordavel {
 
 struct TFontSettings {
@@ -39,35 +40,32 @@ public:
     virtual void Flush() = 0;
 };
 
-// What the settings act on: the two windows, and what the system tells about the user.
-class SettingsTarget {
-public:
-    virtual ~SettingsTarget() = default;
-    virtual std::string ExecutableFolder() const = 0; // with its trailing "\"
-    virtual std::string DialogFolder() const = 0;
-    virtual void SetDialogFolder(const std::string& folder) = 0;
-    virtual WindowSize MainWindowSize() const = 0;
-    virtual Point MainWindowPosition() const = 0;
-    virtual void SetMainWindowPosition(Point topLeft) = 0;
-    virtual Rect WorkAreaNow() const = 0;
-    // Moves the main window to `topLeft` and gives the work area of its monitor there.
-    virtual Rect WorkAreaAt(Point topLeft) = 0;
-    virtual std::uint32_t UserDefaultLocale() const = 0;
-    virtual std::int32_t PixelsPerInch() const = 0;
-    // The main window's font; the report window takes the same.
-    virtual void ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) = 0;
-    virtual TCsvOptions Options() const = 0;
-    virtual void SetOptions(const TCsvOptions& options) = 0;
+// The settings the windows are loaded with and saved from.
+struct WindowSettings {
+    std::string DialogFolder; // where the file-open dialog starts
+    Point MainPosition;       // the main window's top-left corner
+    TFontSettings Font;       // as the file holds it: the screen's size comes from it
+    TCsvOptions Options;
 };
 
-// Reads the settings file into the windows, creating it (empty) when there is none; the font
-// read is kept in `currentFont`. False when a failure ended it early: what was applied before
-// stays, nothing is shown.
-bool LoadSettings(SettingsStore& store, SettingsTarget& target,
-                  TFontSettings& currentFont) noexcept;
+// What a load needs to know of the system and the screen.
+struct LoadContext {
+    std::string ExecutableFolder; // with its trailing "\"
+    WindowSize MainWindowSize;
+    std::uint32_t UserDefaultLocale = 0;
+    Rect WorkAreaNow; // of the main window's monitor
+    // Moves the main window to the point and gives the work area of its monitor there.
+    std::function<Rect(Point)> WorkAreaAt;
+};
+
+// Reads the settings file, creating it (empty) when there is none. What the file lacks comes
+// from `current`: the options as the boxes show them, the font of the last load (unless the
+// user's locale is Japanese). Nothing when a failure ended it early: then nothing is to be
+// applied, nothing is shown.
+std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSettings& current,
+                                           const LoadContext& context) noexcept;
 
 // Writes every key back; the first failure ends the save silently.
-void SaveSettings(SettingsStore& store, const SettingsTarget& target,
-                  const TFontSettings& currentFont) noexcept;
+void SaveSettings(SettingsStore& store, const WindowSettings& settings) noexcept;
 
 } // namespace nordavel

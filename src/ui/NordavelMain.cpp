@@ -1,12 +1,5 @@
 #include "ui/NordavelMain.h"
 
-#include <cderr.h>
-#include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
-
-#include <stdexcept>
-
 #include "base/TextUtil.h"
 #include "batch/BatchRun.h"
 #include "conversion/ConvertLogFile.h"
@@ -14,7 +7,8 @@
 #include "desktop/IniLocation.h"
 #include "desktop/SettingsValues.h"
 #include "platform/win32/WideText.h"
-#include "ui/ErrorBox.h"
+#include "ui/MemoFileList.h"
+#include "ui/OpenDialog.h"
 #include "ui/Report.h"
 #include "ui/resource.h"
 
@@ -23,110 +17,12 @@ namespace nordavel::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFormMain";
-// The main window object, kept on the dialog window while its procedure is replaced.
-constexpr wchar_t kFormMainProperty[] = L"Nordavel.FormMain";
 constexpr int kClientWidth = 468;
 constexpr int kClientHeight = 232;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 // The limits the window starts with, before it fixes its maximum at its own size.
 constexpr SIZE kMinimumSize{100, 60};
 constexpr SIZE kResourceMaximumSize{480, 276};
-
-// "ＭＳ ゴシック", the Japanese face name of MS Gothic.
-constexpr wchar_t kMsGothic[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";
-// The selection of one Browse may fill this many characters; a larger one fails, and unlike a
-// cancel the user is told why nothing was chosen.
-constexpr DWORD kSelectionCharacters = 65519;
-constexpr char kTooManySelected[] = "Too many files were selected. Please select fewer at a time.";
-
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kPushButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
-constexpr DWORD kCheckBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
-// The check boxes lie in the group frame, at these coordinates of its corner.
-constexpr int kGroupX = 8;
-constexpr int kGroupY = 185;
-
-struct ControlLayout {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    DWORD exStyle;
-    int x, y, width, height;
-    const wchar_t* hint;
-};
-
-// In the order that gives the Tab key its way: Browse, Execute, Exit, then the check boxes from
-// left to right. The text box takes no Tab stop. The group frame comes last, below the check
-// boxes it encloses, so that it never paints over them.
-constexpr ControlLayout kControls[] = {
-    {IDC_LABEL1, L"STATIC", L"Filename", kChild | SS_LEFT, 0, 160, 8, 48, 12, nullptr},
-    {IDC_LABEL2, L"STATIC", L"Report", kChild | SS_CENTER | SS_NOTIFY, 0, 392, 193, 70, 14,
-     L"Open/Close report form"},
-    {IDC_BUTTON_BROWSE, L"BUTTON", L"Browse", kPushButton, 0, 392, 90, 70, 25,
-     L"File name is selected in bulk"},
-    {IDC_BUTTON_EXECUTE, L"BUTTON", L"Execute", kPushButton, 0, 392, 121, 70, 25,
-     L"Conversion is execute"},
-    {IDC_BUTTON_EXIT, L"BUTTON", L"Exit", kPushButton, 0, 392, 152, 70, 25, L"Terminate"},
-    {IDC_MEMO1, L"EDIT", L"",
-     kChild | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
-         ES_WANTRETURN | ES_NOHIDESEL,
-     WS_EX_CLIENTEDGE, 8, 24, 369, 150, L"Please input the converted file name"},
-    {IDC_CHECKBOX_INDEX, L"BUTTON", L"Index", kCheckBox, 0, kGroupX + 12, kGroupY + 16, 60, 17,
-     L"Output the index item"},
-    {IDC_CHECKBOX_RCR, L"BUTTON", L"RCR", kCheckBox, 0, kGroupX + 70, kGroupY + 16, 55, 17,
-     L"Output the RCR item"},
-    {IDC_CHECKBOX_DATETIME, L"BUTTON", L"Date+Time", kCheckBox, 0, kGroupX + 125, kGroupY + 16, 83,
-     17, L"Date and time to item \"TIME\""},
-    {IDC_CHECKBOX_VALID, L"BUTTON", L"VALID", kCheckBox, 0, kGroupX + 210, kGroupY + 16, 68, 17,
-     L"Output the VALID item"},
-    {IDC_CHECKBOX_SNEW, L"BUTTON", L"S/N,E/W", kCheckBox, 0, kGroupX + 280, kGroupY + 16, 85, 17,
-     L"S/N, E/W to separating item"},
-    {IDC_GROUPBOX_CSV, L"BUTTON", L" Output option ", kChild | BS_GROUPBOX, 0, kGroupX, kGroupY,
-     369, 40, nullptr},
-};
-
-// Every dropped file list is released, whatever happens while it is read.
-class DropHandle {
-public:
-    explicit DropHandle(HDROP drop) noexcept : drop_(drop) {}
-    ~DropHandle() { DragFinish(drop_); }
-    DropHandle(const DropHandle&) = delete;
-    DropHandle& operator=(const DropHandle&) = delete;
-    HDROP Get() const noexcept { return drop_; }
-
-private:
-    HDROP drop_;
-};
-
-// The hourglass while a batch runs: no message is handled until it ends.
-class WaitCursor {
-public:
-    WaitCursor() noexcept : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
-
-HWND Control(HWND window, int id) {
-    return GetDlgItem(window, id);
-}
-
-bool IsChecked(HWND window, int id) {
-    return SendMessageW(Control(window, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::string ListText(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
 
 } // namespace
 
@@ -136,57 +32,12 @@ TFormMain::TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::stri
     RegisterWindowClass(instance, kClassName, icon);
     const SIZE outer = OuterSize(kClientWidth, kClientHeight, kStyle, 0);
     Create(instance, kClassName, L"", kStyle, 0, outer.cx, outer.cy);
-    CreateControls(instance);
-    FormCreate(parameters);
-}
-
-TFormMain::~TFormMain() = default;
-
-void TFormMain::CreateControls(HINSTANCE instance) {
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(logFont.lfFaceName, kMsGothic, LF_FACESIZE);
-    font_ = UniqueFont(CreateFontIndirectW(&logFont));
-
-    tooltip_ =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, instance, nullptr);
-
-    for (const ControlLayout& layout : kControls) {
-        const HWND control = CreateWindowExW(
-            layout.exStyle, layout.className, layout.text, layout.style, layout.x, layout.y,
-            layout.width, layout.height, Handle(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
-        if (!control) throw std::runtime_error("Cannot create the main window's controls");
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        if (layout.hint) AddHint(control, layout.hint);
-    }
-    memo_ = Control(Handle(), IDC_MEMO1);
-    // Lists of thousands of names must neither be cut nor refused.
-    SendMessageW(memo_, EM_SETLIMITTEXT, 0, 0);
-    for (int id : {IDC_CHECKBOX_INDEX, IDC_CHECKBOX_DATETIME, IDC_CHECKBOX_SNEW})
-        SendMessageW(Control(Handle(), id), BM_SETCHECK, BST_CHECKED, 0);
-}
-
-void TFormMain::AddHint(HWND control, const wchar_t* text) {
-    if (!tooltip_) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<wchar_t*>(text);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void TFormMain::FormCreate(const std::vector<std::string>& parameters) {
+    controls_.Create(Handle(), instance);
     SetText(Handle(), MainCaption(VersionText(ExecutableFileVersionMs())));
-    const Rect outer = WindowRect(Handle());
-    maxSize_ = SIZE{outer.Width(), outer.Height()};
+    const Rect created = WindowRect(Handle());
+    maxSize_ = SIZE{created.Width(), created.Height()};
     DragAcceptFiles(Handle(), TRUE);
-    SetFileList(FileListFromParameters(parameters));
+    SetListLines(controls_.FileList(), FileListFromParameters(parameters));
 }
 
 void TFormMain::Show(int showCommand) {
@@ -200,359 +51,179 @@ void TFormMain::Show(int showCommand) {
 bool TFormMain::TranslateDialogMessage(MSG& message) {
     if (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd)) return false;
     // The text box does not keep the Tab key: it moves on to the next control.
-    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && message.hwnd == memo_ &&
+    const HWND list = controls_.FileList();
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && message.hwnd == list &&
         GetKeyState(VK_CONTROL) >= 0) {
         const bool backwards = GetKeyState(VK_SHIFT) < 0;
-        SetFocus(GetNextDlgTabItem(Handle(), memo_, backwards ? TRUE : FALSE));
+        SetFocus(GetNextDlgTabItem(Handle(), list, backwards ? TRUE : FALSE));
         return true;
     }
     return IsDialogMessageW(Handle(), &message) != FALSE;
 }
 
-void TFormMain::SetFileList(const std::vector<std::string>& lines) {
-    SetText(memo_, ListText(lines));
+LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_DROPFILES:
+        return OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_SETCURSOR:
+        return OnSetCursor(message, wParam, lParam);
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
+    case WM_ACTIVATE:
+        return OnActivate(message, wParam, lParam);
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession();
+    case WM_CLOSE:
+        return OnClose();
+    case WM_DESTROY:
+        return OnDestroy();
+    default:
+        return Default(message, wParam, lParam);
+    }
 }
 
-void TFormMain::AddToFileList(const std::string& line) {
-    const std::wstring text = Widen(line + "\r\n");
-    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(memo_));
-    SendMessageW(memo_, EM_SETSEL, end, static_cast<LPARAM>(end));
-    SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+LRESULT TFormMain::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return 0; // also STN_CLICKED, which has the same value
+    if (id == IDC_BUTTON_BROWSE) ButtonBrowseClick();
+    if (id == IDC_BUTTON_EXECUTE) ButtonExecuteClick();
+    if (id == IDC_BUTTON_EXIT) SendMessageW(Handle(), WM_CLOSE, 0, 0);
+    if (id == IDC_REPORT_LABEL) ReportLabelClick();
+    return 0;
 }
 
-TCsvOptions TFormMain::ReadOptions() const {
-    TCsvOptions options;
-    options.Index = IsChecked(Handle(), IDC_CHECKBOX_INDEX);
-    options.RCR = IsChecked(Handle(), IDC_CHECKBOX_RCR);
-    options.DateTime = IsChecked(Handle(), IDC_CHECKBOX_DATETIME);
-    options.VALID = IsChecked(Handle(), IDC_CHECKBOX_VALID);
-    options.SNEW = IsChecked(Handle(), IDC_CHECKBOX_SNEW);
-    return options;
+void TFormMain::ButtonBrowseClick() {
+    OpenDialog dialog(Handle());
+    const std::optional<OpenDialogChoice> choice = dialog.Show(filterIndex_, dialogFolder_);
+    if (!choice) return;
+    filterIndex_ = choice->FilterIndex;
+    dialogFolder_ = choice->Folder;
+    SetListLines(controls_.FileList(), choice->Paths);
 }
 
 void TFormMain::ButtonExecuteClick() {
     if (!report_) return;
-    WaitCursor wait;
+    const WaitCursor wait;
     const TFormReport::Batch reportBatch(*report_);
-    MemoFileList list(memo_);
+    MemoFileList list(controls_.FileList());
     RunBatch(
-        list, *report_, [this] { return ReadOptions(); },
+        list, *report_, [this] { return controls_.Options(); },
         [this](const std::string& name, const TCsvOptions& options) {
             return ConvertLogFile(name, options, *report_, codePage_);
         });
 }
 
-void TFormMain::ButtonBrowseClick() {
-    std::wstring selection(kSelectionCharacters + 1, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle();
-    dialog.lpstrFilter = L"KML file\0*.kml\0All file\0*.*\0";
-    dialog.nFilterIndex = filterIndex_;
-    dialog.lpstrFile = selection.data();
-    dialog.nMaxFile = static_cast<DWORD>(selection.size());
-    const std::wstring initialFolder = Widen(dialogFolder_);
-    dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-    dialog.Flags =
-        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
-    dialog.lpfnHook = &TFormMain::OpenDialog1Hook;
-    dialog.lCustData = reinterpret_cast<LPARAM>(this);
-    const BOOL chosen = GetOpenFileNameW(&dialog);
-    const DWORD failure = chosen ? 0 : CommDlgExtendedError();
-    OpenDialog1Close(); // in case the dialog ended without its close event
-    if (failure == FNERR_BUFFERTOOSMALL) ShowErrorBox(Handle(), kTooManySelected);
-    if (!chosen) return;
-
-    // One name is the full path; several are the folder followed by the names in it.
-    std::vector<std::string> paths;
-    const wchar_t* item = selection.c_str();
-    const std::wstring first = item;
-    item += first.size() + 1;
-    if (*item == L'\0') {
-        paths.push_back(Narrow(first));
-    } else {
-        const std::wstring folder =
-            (!first.empty() && first.back() == L'\\') ? first : first + L'\\';
-        for (; *item != L'\0'; item += wcslen(item) + 1)
-            paths.push_back(Narrow(folder + item));
-    }
-    filterIndex_ = dialog.nFilterIndex;
-    dialogFolder_ = DialogFolderOf(paths.front());
-    SetFileList(paths);
-}
-
-void TFormMain::ButtonExitClick() {
-    SendMessageW(Handle(), WM_CLOSE, 0, 0);
-}
-
-void TFormMain::Label2Click() {
+void TFormMain::ReportLabelClick() {
     if (report_) report_->Toggle();
 }
 
-void TFormMain::WMDropFiles(HDROP drop) {
-    const DropHandle handle(drop);
-    const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
-    if (count == 0) return;
-    SetFileList({});
+LRESULT TFormMain::OnDropFiles(HDROP drop) {
+    const std::vector<std::string> names = DroppedFileNames(drop);
+    if (names.empty()) return 0;
+    SetListLines(controls_.FileList(), {});
     // Line by line: when a dropped settings file cannot be used, the files before it stay.
-    for (UINT i = 0; i < count; ++i) {
-        // Sized for each name: a fixed buffer would cut a name longer than MAX_PATH short.
-        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        path.resize(DragQueryFileW(handle.Get(), i, path.data(), length + 1));
-        const std::string name = Narrow(path);
+    for (const std::string& name : names) {
         if (IsIniFileName(name)) {
             iniFileName_ = WritableIniFile(iniLocation_, name);
             LoadSettingsFromIniFile();
         } else {
-            AddToFileList(name);
+            AppendListLine(controls_.FileList(), name);
         }
-    }
-}
-
-void TFormMain::FormActivate() {
-    if (activated_) return;
-    // Set first: a failing location is not tried again at a later activation.
-    activated_ = true;
-    iniFileName_ = LocateIniFile(iniLocation_);
-    LoadSettingsFromIniFile();
-}
-
-void TFormMain::LoadSettingsFromIniFile() {
-    ProfileSettingsStore store(iniFileName_);
-    LoadSettings(store, *this, currentFont_);
-}
-
-void TFormMain::FormCloseQuery() {
-    if (iniFileName_.empty()) return;
-    ProfileSettingsStore store(iniFileName_);
-    SaveSettings(store, *this, currentFont_);
-}
-
-std::string TFormMain::ExecutableFolder() const {
-    return std::string(ExtractFilePath(ExecutablePath(), PathStyle::Windows));
-}
-
-WindowSize TFormMain::MainWindowSize() const {
-    const Rect outer = WindowRect(Handle());
-    return WindowSize{outer.Width(), outer.Height()};
-}
-
-Point TFormMain::MainWindowPosition() const {
-    const Rect outer = WindowRect(Handle());
-    return Point{outer.left, outer.top};
-}
-
-void TFormMain::SetMainWindowPosition(Point topLeft) {
-    SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-Rect TFormMain::WorkAreaNow() const {
-    return MonitorWorkArea(Handle());
-}
-
-Rect TFormMain::WorkAreaAt(Point topLeft) {
-    SetMainWindowPosition(topLeft);
-    return MonitorWorkArea(Handle());
-}
-
-std::uint32_t TFormMain::UserDefaultLocale() const {
-    return GetUserDefaultLCID();
-}
-
-std::int32_t TFormMain::PixelsPerInch() const {
-    const HDC surface = GetDC(Handle());
-    const int pixelsPerInch = GetDeviceCaps(surface, LOGPIXELSX);
-    ReleaseDC(Handle(), surface);
-    return pixelsPerInch;
-}
-
-void TFormMain::ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) {
-    LOGFONTW logFont{};
-    // A size in points, as high in pixels as it is on this screen.
-    logFont.lfHeight = -MulDiv(size, PixelsPerInch(), 72);
-    logFont.lfCharSet = charset;
-    lstrcpynW(logFont.lfFaceName, Widen(name).c_str(), LF_FACESIZE);
-    SetAllFonts(CreateFontIndirectW(&logFont));
-    if (report_) report_->SetFont(CreateFontIndirectW(&logFont));
-}
-
-void TFormMain::SetAllFonts(HFONT font) {
-    font_ = UniqueFont(font);
-    for (const ControlLayout& layout : kControls)
-        SendMessageW(Control(Handle(), layout.id), WM_SETFONT, reinterpret_cast<WPARAM>(font),
-                     TRUE);
-}
-
-void TFormMain::SetOptions(const TCsvOptions& options) {
-    const auto check = [this](int id, bool on) {
-        SendMessageW(Control(Handle(), id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-    };
-    check(IDC_CHECKBOX_INDEX, options.Index);
-    check(IDC_CHECKBOX_RCR, options.RCR);
-    check(IDC_CHECKBOX_DATETIME, options.DateTime);
-    check(IDC_CHECKBOX_VALID, options.VALID);
-    check(IDC_CHECKBOX_SNEW, options.SNEW);
-}
-
-UINT_PTR CALLBACK TFormMain::OpenDialog1Hook(HWND hookDialog, UINT message, WPARAM,
-                                             LPARAM lParam) noexcept {
-    try {
-        if (message == WM_INITDIALOG) {
-            const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
-            SetWindowLongPtrW(hookDialog, DWLP_USER, dialog->lCustData);
-            return 0;
-        }
-        auto* form = reinterpret_cast<TFormMain*>(GetWindowLongPtrW(hookDialog, DWLP_USER));
-        if (!form) return 0;
-        if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
-            form->OpenDialog1Show(hookDialog);
-        else if (message == WM_DESTROY)
-            form->OpenDialog1Close();
-    } catch (...) {
-        ShowCurrentException(ErrorBoxOwner());
     }
     return 0;
 }
 
-void TFormMain::OpenDialog1Show(HWND innerWindow) {
-    // An Explorer-style dialog: the hook's window lies inside the dialog window.
-    FOpenDialog1hWnd = GetParent(innerWindow);
-    FOpenDialog1MoveFlag = 3;
-    FNewOpenDialog1WndProc = &TFormMain::OpenDialog1Procedure;
-    SetPropW(FOpenDialog1hWnd, kFormMainProperty, this);
-    FOldOpenDialog1WndProc =
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC));
-    SetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(FNewOpenDialog1WndProc));
-    // Where the dialog would put itself is the first position that is redirected.
-    SetWindowPos(FOpenDialog1hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+LRESULT TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) const {
+    const SIZE maximum = maxSize_.cx > 0 ? maxSize_ : kResourceMaximumSize;
+    info.ptMinTrackSize = POINT{kMinimumSize.cx, kMinimumSize.cy};
+    info.ptMaxTrackSize = POINT{maximum.cx, maximum.cy};
+    info.ptMaxSize = POINT{maximum.cx, maximum.cy};
+    return 0;
 }
 
-void TFormMain::OpenDialog1Close() noexcept {
-    if (!FOpenDialog1hWnd) return;
-    SetWindowLongPtrW(FOpenDialog1hWnd, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(FOldOpenDialog1WndProc));
-    RemovePropW(FOpenDialog1hWnd, kFormMainProperty);
-    FOpenDialog1hWnd = nullptr;
-    FNewOpenDialog1WndProc = nullptr;
-    FOldOpenDialog1WndProc = nullptr;
-}
-
-LRESULT CALLBACK TFormMain::OpenDialog1Procedure(HWND dialog, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) noexcept {
-    auto* form = static_cast<TFormMain*>(GetPropW(dialog, kFormMainProperty));
-    if (!form || form->FOpenDialog1hWnd != dialog || !form->FOldOpenDialog1WndProc)
-        return DefWindowProcW(dialog, message, wParam, lParam);
-    try {
-        return form->OpenDialog1WndProc(message, wParam, lParam);
-    } catch (...) {
-        ShowCurrentException(ErrorBoxOwner());
-        return CallWindowProcW(form->FOldOpenDialog1WndProc, dialog, message, wParam, lParam);
-    }
-}
-
-LRESULT TFormMain::OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // Once the user takes the dialog to move or size it, it goes where the user puts it, also
-    // when opening it took fewer than three position changes.
-    if (message == WM_ENTERSIZEMOVE) FOpenDialog1MoveFlag = 0;
-    if (message == WM_WINDOWPOSCHANGING && FOpenDialog1MoveFlag != 0) {
-        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-        position->flags &= ~static_cast<UINT>(SWP_NOMOVE);
-        --FOpenDialog1MoveFlag;
-        // The dialog's size as it is now, not the new one the change may bring.
-        const Point where = DialogPosition(WindowRect(Handle()), WindowRect(FOpenDialog1hWnd),
-                                           MonitorWorkArea(Handle()));
-        position->x = where.x;
-        position->y = where.y;
-    }
-    return CallWindowProcW(FOldOpenDialog1WndProc, FOpenDialog1hWnd, message, wParam, lParam);
-}
-
-void TFormMain::OnCommand(int id, int code) {
-    if (code != BN_CLICKED) return; // also STN_CLICKED, which has the same value
-    switch (id) {
-    case IDC_BUTTON_BROWSE:
-        ButtonBrowseClick();
-        break;
-    case IDC_BUTTON_EXECUTE:
-        ButtonExecuteClick();
-        break;
-    case IDC_BUTTON_EXIT:
-        ButtonExitClick();
-        break;
-    case IDC_LABEL2:
-        Label2Click();
-        break;
-    default:
-        break;
-    }
-}
-
-LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
-    case WM_DROPFILES:
-        WMDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        const SIZE maximum = maxSize_.cx > 0 ? maxSize_ : kResourceMaximumSize;
-        info->ptMinTrackSize = POINT{kMinimumSize.cx, kMinimumSize.cy};
-        info->ptMaxTrackSize = POINT{maximum.cx, maximum.cy};
-        info->ptMaxSize = POINT{maximum.cx, maximum.cy};
-        return 0;
-    }
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == Control(Handle(), IDC_LABEL2)) {
-            SetCursor(LoadCursorW(nullptr, IDC_HAND));
-            return TRUE;
-        }
+LRESULT TFormMain::OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) != controls_.ReportLabel())
         return Default(message, wParam, lParam);
-    case WM_CTLCOLORSTATIC:
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
-        return Default(message, wParam, lParam);
-    case WM_QUERYENDSESSION:
-        FormCloseQuery();
-        return TRUE;
-    case WM_CLOSE:
-        FormCloseQuery();
-        DestroyWindow(Handle());
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return Default(message, wParam, lParam);
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+}
+
+LRESULT TFormMain::OnCtlColorStatic(HDC context) {
+    SetBkMode(context, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT TFormMain::OnActivate(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) != WA_INACTIVE && !activated_) {
+        // Set first: a failing location is not tried again at a later activation.
+        activated_ = true;
+        iniFileName_ = LocateIniFile(iniLocation_);
+        LoadSettingsFromIniFile();
     }
+    return Default(message, wParam, lParam);
 }
 
-MemoFileList::MemoFileList(HWND memo) : memo_(memo) {
-    const std::string text = Text(memo);
-    lines_ = SplitListText(text);
-    endsWithLineEnd_ = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+LRESULT TFormMain::OnQueryEndSession() {
+    SaveSettingsToIniFile();
+    return TRUE;
 }
 
-MemoFileList::~MemoFileList() {
-    if (!changed_) return;
-    try {
-        std::string text = JoinListText(lines_);
-        if (endsWithLineEnd_) text += "\r\n";
-        SetText(memo_, text);
-    } catch (...) {
-        // Out of memory while writing back: the box keeps the text it had.
-    }
+LRESULT TFormMain::OnClose() {
+    SaveSettingsToIniFile();
+    DestroyWindow(Handle());
+    return 0;
 }
 
-void MemoFileList::SetLine(std::size_t index, std::string_view text) {
-    lines_.at(index) = std::string(text);
-    changed_ = true;
+LRESULT TFormMain::OnDestroy() {
+    PostQuitMessage(0);
+    return 0;
+}
+
+void TFormMain::LoadSettingsFromIniFile() {
+    ProfileSettingsStore store(iniFileName_);
+    const Rect outer = WindowRect(Handle());
+    LoadContext context;
+    context.ExecutableFolder = ExtractFilePath(ExecutablePath(), PathStyle::Windows);
+    context.MainWindowSize = WindowSize{outer.Width(), outer.Height()};
+    context.UserDefaultLocale = GetUserDefaultLCID();
+    context.WorkAreaNow = MonitorWorkArea(Handle());
+    context.WorkAreaAt = [this](Point topLeft) {
+        MoveWindowTo(Handle(), topLeft);
+        return MonitorWorkArea(Handle());
+    };
+    if (const auto settings = LoadSettings(store, CurrentSettings(), context))
+        ApplySettings(*settings);
+}
+
+void TFormMain::SaveSettingsToIniFile() {
+    if (iniFileName_.empty()) return;
+    ProfileSettingsStore store(iniFileName_);
+    SaveSettings(store, CurrentSettings());
+}
+
+WindowSettings TFormMain::CurrentSettings() const {
+    const Rect outer = WindowRect(Handle());
+    return WindowSettings{dialogFolder_, Point{outer.left, outer.top}, loadedFont_,
+                          controls_.Options()};
+}
+
+void TFormMain::ApplySettings(const WindowSettings& settings) {
+    dialogFolder_ = settings.DialogFolder;
+    MoveWindowTo(Handle(), settings.MainPosition);
+    loadedFont_ = settings.Font;
+    const int pixelsPerInch = PixelsPerInch(Handle());
+    LOGFONTW logFont{};
+    // A size in points, as high in pixels as it is on this screen.
+    logFont.lfHeight =
+        -MulDiv(ScreenFontSize(settings.Font.Size, pixelsPerInch), pixelsPerInch, 72);
+    logFont.lfCharSet = settings.Font.Charset;
+    lstrcpynW(logFont.lfFaceName, Widen(settings.Font.Name).c_str(), LF_FACESIZE);
+    controls_.SetFont(CreateFontIndirectW(&logFont));
+    if (report_) report_->SetFont(CreateFontIndirectW(&logFont));
+    controls_.SetOptions(settings.Options);
 }
 
 } // namespace nordavel::win32

@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "batch/FileList.h"
-#include "conversion/CsvOptions.h"
 #include "desktop/Settings.h"
 #include "desktop/WindowsSettings.h"
 #include "platform/CodePage.h"
-#include "ui/Win32Util.h"
+#include "ui/MainControls.h"
 #include "ui/Window.h"
 
 namespace nordavel::win32 {
@@ -20,12 +18,11 @@ namespace nordavel::win32 {
 class TFormReport;
 
 // FormMain: the file list, the five options, Browse / Execute / Exit and the "Report" label.
-// It is also what the settings are loaded into and saved from.
-class TFormMain final : public Window, public SettingsTarget {
+// The settings are loaded into it and saved from it.
+class TFormMain final : public Window {
 public:
     TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
               CodePage codePage);
-    ~TFormMain() override;
 
     // The report window is created after this one; it is known from then on.
     void SetReport(TFormReport& report) noexcept { report_ = &report; }
@@ -34,92 +31,41 @@ public:
     // Keyboard navigation between the controls; true when the message was used.
     bool TranslateDialogMessage(MSG& message);
 
-    // SettingsTarget
-    std::string ExecutableFolder() const override;
-    std::string DialogFolder() const override { return dialogFolder_; }
-    void SetDialogFolder(const std::string& folder) override { dialogFolder_ = folder; }
-    WindowSize MainWindowSize() const override;
-    Point MainWindowPosition() const override;
-    void SetMainWindowPosition(Point topLeft) override;
-    Rect WorkAreaNow() const override;
-    Rect WorkAreaAt(Point topLeft) override;
-    std::uint32_t UserDefaultLocale() const override;
-    std::int32_t PixelsPerInch() const override;
-    void ApplyFont(std::uint8_t charset, const std::string& name, std::int32_t size) override;
-    TCsvOptions Options() const override { return ReadOptions(); }
-    void SetOptions(const TCsvOptions& options) override;
-
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void FormCreate(const std::vector<std::string>& parameters);
-    void FormActivate();
-    void LoadSettingsFromIniFile();
-    void CreateControls(HINSTANCE instance);
-    void AddHint(HWND control, const wchar_t* text);
-    void OnCommand(int id, int code);
+    LRESULT OnCommand(int id, int code);
+    LRESULT OnDropFiles(HDROP drop);
+    LRESULT OnGetMinMaxInfo(MINMAXINFO& info) const;
+    LRESULT OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT OnCtlColorStatic(HDC context);
+    LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryEndSession();
+    LRESULT OnClose();
+    static LRESULT OnDestroy();
 
     void ButtonBrowseClick();
     void ButtonExecuteClick();
-    void ButtonExitClick();
-    void Label2Click();
-    void WMDropFiles(HDROP drop);
-    void FormCloseQuery();
+    void ReportLabelClick();
 
-    TCsvOptions ReadOptions() const;
-    void SetFileList(const std::vector<std::string>& lines);
-    void AddToFileList(const std::string& line);
-    void SetAllFonts(HFONT font);
-
-    // The file-open dialog's placement: its window procedure is replaced from its show event to
-    // its close event, and the first three position changes are centred over this window.
-    static UINT_PTR CALLBACK OpenDialog1Hook(HWND hookDialog, UINT message, WPARAM wParam,
-                                             LPARAM lParam) noexcept;
-    static LRESULT CALLBACK OpenDialog1Procedure(HWND dialog, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) noexcept;
-    void OpenDialog1Show(HWND innerWindow);
-    void OpenDialog1Close() noexcept;
-    LRESULT OpenDialog1WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void LoadSettingsFromIniFile();
+    void SaveSettingsToIniFile();
+    WindowSettings CurrentSettings() const;
+    void ApplySettings(const WindowSettings& settings);
 
     CodePage codePage_;
     TFormReport* report_ = nullptr;
-    HWND memo_ = nullptr;
-    HWND tooltip_ = nullptr;
-    UniqueFont font_;
+    MainControls controls_;
     SIZE maxSize_{};
-    // OpenDialog1: the filter entry in use and the folder it starts in.
+    // Browse: the filter entry in use and the folder the dialog starts in.
     DWORD filterIndex_ = 1;
     std::string dialogFolder_;
-    HWND FOpenDialog1hWnd = nullptr;
-    WNDPROC FNewOpenDialog1WndProc = nullptr;
-    WNDPROC FOldOpenDialog1WndProc = nullptr;
-    std::uint8_t FOpenDialog1MoveFlag = 0;
 
-    // The settings: which file, the font read from it, and whether the first activation (which
-    // locates and loads them) has happened.
+    // The settings: which file, the font of the last load (which the next one starts from),
+    // and whether the first activation (which locates and loads them) has happened.
     WindowsIniLocation iniLocation_;
     std::string iniFileName_;
-    TFontSettings currentFont_ = kStartFontSettings;
+    TFontSettings loadedFont_ = kStartFontSettings;
     bool activated_ = false;
-};
-
-// The FileList over the main window's text box: read once, written back once, since rewriting
-// a long text line by line would take the edit control quadratic time.
-class MemoFileList final : public FileList {
-public:
-    explicit MemoFileList(HWND memo);
-    ~MemoFileList() override;
-    MemoFileList(const MemoFileList&) = delete;
-    MemoFileList& operator=(const MemoFileList&) = delete;
-
-    std::size_t Count() const override { return lines_.size(); }
-    std::string Line(std::size_t index) const override { return lines_.at(index); }
-    void SetLine(std::size_t index, std::string_view text) override;
-
-private:
-    HWND memo_;
-    std::vector<std::string> lines_;
-    bool endsWithLineEnd_ = false;
-    bool changed_ = false;
 };
 
 } // namespace nordavel::win32

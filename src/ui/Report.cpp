@@ -28,7 +28,7 @@ TFormReport::TFormReport(HINSTANCE instance, HICON icon, HWND mainWindow)
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
                                 ES_AUTOVSCROLL | ES_NOHIDESEL,
                             0, 0, kClientWidth, kClientHeight, Handle(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REPORT_MEMO1)),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REPORT_TEXT)),
                             instance, nullptr);
     if (!memo_) throw std::runtime_error("Cannot create the report window");
     // A report of thousands of files must neither be cut nor refused.

@@ -6,6 +6,36 @@
 
 namespace nordavel::win32 {
 
+namespace {
+
+class DropHandle {
+public:
+    explicit DropHandle(HDROP drop) noexcept : drop_(drop) {}
+    ~DropHandle() { DragFinish(drop_); }
+    DropHandle(const DropHandle&) = delete;
+    DropHandle& operator=(const DropHandle&) = delete;
+    HDROP Get() const noexcept { return drop_; }
+
+private:
+    HDROP drop_;
+};
+
+} // namespace
+
+std::vector<std::string> DroppedFileNames(HDROP drop) {
+    const DropHandle handle(drop);
+    const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> names;
+    for (UINT i = 0; i < count; ++i) {
+        // Sized for each name: a fixed buffer would cut a name longer than MAX_PATH short.
+        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(handle.Get(), i, path.data(), length + 1));
+        names.push_back(Narrow(path));
+    }
+    return names;
+}
+
 std::string Text(HWND window) {
     const auto length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -17,6 +47,18 @@ std::string Text(HWND window) {
 
 void SetText(HWND window, const std::string& utf8) {
     SetWindowTextW(window, Widen(utf8).c_str());
+}
+
+void MoveWindowTo(HWND window, Point topLeft) {
+    SetWindowPos(window, nullptr, topLeft.x, topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int PixelsPerInch(HWND window) {
+    const HDC surface = GetDC(window);
+    const int pixelsPerInch = GetDeviceCaps(surface, LOGPIXELSX);
+    ReleaseDC(window, surface);
+    return pixelsPerInch;
 }
 
 Rect MonitorWorkArea(HWND window) {

@@ -4,6 +4,8 @@
 // bookkeeping of its own.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -58,10 +60,29 @@ private:
     HFONT font_ = nullptr;
 };
 
+// The hourglass while a batch runs: no message is handled until it ends.
+class WaitCursor {
+public:
+    WaitCursor() noexcept : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// The names of the dropped files, in their order; the drop is released whatever happens.
+std::vector<std::string> DroppedFileNames(HDROP drop);
+
 // The window's text as UTF-8, however long.
 std::string Text(HWND window);
 void SetText(HWND window, const std::string& utf8);
 
+// Moves the window without sizing, activating or raising it.
+void MoveWindowTo(HWND window, Point topLeft);
+// The pixels per inch across the screen the window is on.
+int PixelsPerInch(HWND window);
 // The work rectangle of the monitor nearest to the window.
 Rect MonitorWorkArea(HWND window);
 Rect WindowRect(HWND window);

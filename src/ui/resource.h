@@ -1,14 +1,14 @@
 #pragma once
 
 // Resource and control identifiers of Nordavel.exe, shared with its resource script and the test
-// driver that finds the controls by them.
+// driver that finds the controls by them. Other programs see the numbers: they stay as they are.
 #define IDI_NORDAVEL 1
 
-#define IDC_LABEL1 101
-#define IDC_LABEL2 102
+#define IDC_FILE_LIST_LABEL 101
+#define IDC_REPORT_LABEL 102
 #define IDC_BUTTON_BROWSE 103
 #define IDC_BUTTON_EXECUTE 104
-#define IDC_MEMO1 105
+#define IDC_FILE_LIST 105
 #define IDC_BUTTON_EXIT 106
 #define IDC_GROUPBOX_CSV 107
 #define IDC_CHECKBOX_INDEX 108
@@ -17,4 +17,4 @@
 #define IDC_CHECKBOX_RCR 111
 #define IDC_CHECKBOX_VALID 112
 
-#define IDC_REPORT_MEMO1 201
+#define IDC_REPORT_TEXT 201

@@ -285,8 +285,8 @@ TEST(Dpi, FontsAreMadeSmallerAndTheFileKeepsItsSize) {
         const auto second = SendMessageW(edit, EM_POSFROMCHAR, 3, 0);
         return static_cast<int>(HIWORD(second)) - static_cast<int>(HIWORD(first));
     };
-    EXPECT_EQ(lineHeight(program.Control(IDC_MEMO1)), metrics.tmHeight);
-    EXPECT_EQ(lineHeight(GetDlgItem(program.Report(), IDC_REPORT_MEMO1)), metrics.tmHeight);
+    EXPECT_EQ(lineHeight(program.Control(IDC_FILE_LIST)), metrics.tmHeight);
+    EXPECT_EQ(lineHeight(GetDlgItem(program.Report(), IDC_REPORT_TEXT)), metrics.tmHeight);
     DWORD exitCode = 0;
     ASSERT_TRUE(program.Close(exitCode));
     EXPECT_EQ(SettingsLines(program.ProgramFolder() + L"\\Nordavel.ini").at(7), L"FontSize=8");

@@ -42,7 +42,7 @@ bool SameRect(const RECT& rect, int x, int y, int width, int height) {
 }
 
 std::wstring ReportText(const Program& program) {
-    return Text(GetDlgItem(program.Report(), IDC_REPORT_MEMO1));
+    return Text(GetDlgItem(program.Report(), IDC_REPORT_TEXT));
 }
 
 TEST(MainWindow, CaptionListAndEveryControl) {
@@ -66,11 +66,11 @@ TEST(MainWindow, CaptionListAndEveryControl) {
         int x, y, width, height;
     };
     const Expected controls[] = {
-        {IDC_LABEL1, L"Static", L"Filename", 160, 8, 48, 12},
-        {IDC_LABEL2, L"Static", L"Report", 392, 193, 70, 14},
+        {IDC_FILE_LIST_LABEL, L"Static", L"Filename", 160, 8, 48, 12},
+        {IDC_REPORT_LABEL, L"Static", L"Report", 392, 193, 70, 14},
         {IDC_BUTTON_BROWSE, L"Button", L"Browse", 392, 90, 70, 25},
         {IDC_BUTTON_EXECUTE, L"Button", L"Execute", 392, 121, 70, 25},
-        {IDC_MEMO1, L"Edit", nullptr, 8, 24, 369, 150},
+        {IDC_FILE_LIST, L"Edit", nullptr, 8, 24, 369, 150},
         {IDC_BUTTON_EXIT, L"Button", L"Exit", 392, 152, 70, 25},
         {IDC_GROUPBOX_CSV, L"Button", L" Output option ", 8, 185, 369, 40},
     };
@@ -124,7 +124,7 @@ TEST(MainWindow, TabOrderAndFixedSize) {
         EXPECT_EQ(GetNextDlgTabItem(main, program.Control(order[i]), FALSE),
                   program.Control(order[i + 1]))
             << i;
-    EXPECT_EQ(GetWindowLongPtrW(program.Control(IDC_MEMO1), GWL_STYLE) & WS_TABSTOP, 0);
+    EXPECT_EQ(GetWindowLongPtrW(program.Control(IDC_FILE_LIST), GWL_STYLE) & WS_TABSTOP, 0);
 
     // Neither dragging nor maximizing makes it larger.
     const RECT before = ScreenRect(main);
@@ -138,7 +138,7 @@ TEST(MainWindow, TabOrderAndFixedSize) {
     EXPECT_EQ(dragged.right - dragged.left, before.right - before.left);
 
     // The Tab key leaves the text box for the next control instead of typing a tab.
-    const HWND memo = program.Control(IDC_MEMO1);
+    const HWND memo = program.Control(IDC_FILE_LIST);
     SetText(memo, L"walk.kml");
     PostMessageW(memo, WM_KEYDOWN, VK_TAB, 0);
     GUITHREADINFO thread{};
@@ -152,7 +152,7 @@ TEST(MainWindow, TabOrderAndFixedSize) {
     EXPECT_EQ(Text(memo), L"walk.kml");
 
     // The text box takes lists far longer than an edit box's default limit.
-    EXPECT_GT(SendMessageW(program.Control(IDC_MEMO1), EM_GETLIMITTEXT, 0, 0), 1000000);
+    EXPECT_GT(SendMessageW(program.Control(IDC_FILE_LIST), EM_GETLIMITTEXT, 0, 0), 1000000);
 }
 
 TEST(Batch, StatusesFilesAndReportAfterOneRun) {
@@ -161,7 +161,7 @@ TEST(Batch, StatusesFilesAndReportAfterOneRun) {
     WriteBytes(dir.File("route.kml"), "<kml><Document><name>route</name></Document></kml>\r\n");
     Program program(L"walk.kml \"Completed > route.kml\"", Folder(dir));
     // Lines typed by the user count as well.
-    SetText(program.Control(IDC_MEMO1),
+    SetText(program.Control(IDC_FILE_LIST),
             L"walk.kml\r\nCompleted > route.kml\r\n* No data >walk.CSV\r\n  missing.kml\r\n");
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(program.List(), L"Completed > walk.kml\r\n"
@@ -232,7 +232,7 @@ TEST(Report, HiddenAfterSuccessAndToggledByTheLabel) {
     EXPECT_TRUE(IsWindowVisible(report));
 
     // An empty list runs nothing: the report keeps its text.
-    SetText(program.Control(IDC_MEMO1), L"");
+    SetText(program.Control(IDC_FILE_LIST), L"");
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(ReportText(program), text);
 
@@ -259,13 +259,13 @@ TEST(Report, FirstShownCentredOverTheMainWindow) {
     EXPECT_EQ(r.left, m.left + ((m.right - m.left) - (r.right - r.left)) / 2);
     EXPECT_EQ(r.top, m.top + ((m.bottom - m.top) - (r.bottom - r.top)) / 2);
     EXPECT_TRUE(GetWindowLongPtrW(report, GWL_STYLE) & WS_THICKFRAME) << "resizable";
-    const auto memoStyle = GetWindowLongPtrW(GetDlgItem(report, IDC_REPORT_MEMO1), GWL_STYLE);
+    const auto memoStyle = GetWindowLongPtrW(GetDlgItem(report, IDC_REPORT_TEXT), GWL_STYLE);
     EXPECT_EQ(memoStyle & (ES_AUTOHSCROLL | WS_HSCROLL), 0) << "long lines wrap";
     EXPECT_TRUE(memoStyle & WS_VSCROLL);
     // The text box fills the client area, also after resizing.
     SetWindowPos(report, nullptr, 0, 0, 700, 400, SWP_NOMOVE | SWP_NOZORDER);
     GetClientRect(report, &client);
-    const RECT memo = ScreenRect(GetDlgItem(report, IDC_REPORT_MEMO1));
+    const RECT memo = ScreenRect(GetDlgItem(report, IDC_REPORT_TEXT));
     EXPECT_EQ(memo.right - memo.left, client.right);
     EXPECT_EQ(memo.bottom - memo.top, client.bottom);
 
@@ -396,7 +396,7 @@ TEST(Batch, TenThousandNamesAreNeitherCutNorRefused) {
     for (int i = 0; i < 10000; ++i)
         list += L"missing-" + std::to_wstring(i) + L".kml\r\n";
     list += L"walk.kml\r\n";
-    SetText(program.Control(IDC_MEMO1), list);
+    SetText(program.Control(IDC_FILE_LIST), list);
     ASSERT_EQ(program.List(), list);
     program.Click(IDC_BUTTON_EXECUTE);
     const std::wstring after = program.List();
@@ -450,7 +450,7 @@ void ExpectRunStoppedByError(const std::string& folder, const std::wstring& log,
     const std::wstring report = ReportText(program);
     EXPECT_EQ(report.substr(report.size() - 13), L"  Error!!\r\n\r\n");
     // It goes on working.
-    SetText(program.Control(IDC_MEMO1), L"missing.kml\r\n");
+    SetText(program.Control(IDC_FILE_LIST), L"missing.kml\r\n");
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(program.List(), L"* Not found > missing.kml\r\n");
 }
@@ -510,7 +510,7 @@ int RunAttachedCommand(const std::string& command) {
     };
     if (command == "wait") return 0;
     if (command == "caption") return print(Text(main));
-    if (command == "list") return print(Text(GetDlgItem(main, IDC_MEMO1)));
+    if (command == "list") return print(Text(GetDlgItem(main, IDC_FILE_LIST)));
     if (command == "options") {
         // The ticks of Index, RCR, Date+Time, VALID and S/N,E/W as 1 and 0.
         std::wstring ticks;
@@ -538,15 +538,15 @@ int RunAttachedCommand(const std::string& command) {
         return 0;
     }
     if (command == "toggle-report") {
-        SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_LABEL2, STN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_LABEL2)));
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_REPORT_LABEL, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_REPORT_LABEL)));
         return 0;
     }
     if (command.rfind("set-list:", 0) == 0) {
         // The list's new text, from a UTF-8 file.
         std::string file = command.substr(9);
         if (!file.empty() && file.front() == '/') file = "Z:" + file;
-        SetText(GetDlgItem(main, IDC_MEMO1),
+        SetText(GetDlgItem(main, IDC_FILE_LIST),
                 nordavel::win32::Widen(nordavel::test::ReadBytes(file)));
         return 0;
     }
