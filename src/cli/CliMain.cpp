@@ -6,11 +6,11 @@
 
 #include "batch/BatchRun.h"
 #include "cli/CliOptions.h"
+#include "cli/Console.h"
 #include "cli/FileArguments.h"
 #include "conversion/ConvertLogFile.h"
 #include "conversion/GpxLayout.h"
 #include "platform/CodePage.h"
-#include "platform/Console.h"
 #include "platform/IoError.h"
 #include "version/Version.h"
 

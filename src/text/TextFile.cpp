@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "text/ByteScan.h"
+#include "base/ByteScan.h"
 
 namespace nordavel {
 
