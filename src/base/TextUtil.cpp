@@ -1,8 +1,11 @@
 #include "base/TextUtil.h"
 
-#include "base/ByteScan.h"
-
 namespace nordavel {
+
+void LowerAsciiInPlace(char* first, char* last) noexcept {
+    for (; first != last; ++first)
+        *first = LowerAscii(*first);
+}
 
 std::string LowerAscii(std::string_view text) {
     std::string result(text);

@@ -16,6 +16,7 @@ constexpr char UpperAscii(char c) noexcept {
 }
 std::string LowerAscii(std::string_view text);
 std::string UpperAscii(std::string_view text);
+void LowerAsciiInPlace(char* first, char* last) noexcept;
 
 // Characters with a code of 32 or less (blank, tab, CR, LF and the other controls).
 constexpr bool IsTrimmable(char c) noexcept {

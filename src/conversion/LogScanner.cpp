@@ -133,7 +133,7 @@ std::string_view TLogScanner::DescriptionTextView(const ElementTag& tag) {
     pending_ = description;
     if (!SkipPastTag("<br>")) return {};
     std::string_view bracketed = Trim(ReadUntilView(")"));
-    if (const std::size_t open = FindByte(bracketed.data(), bracketed.size(), '('); open != npos)
+    if (const std::size_t open = bracketed.find('('); open != npos)
         bracketed.remove_prefix(open + 1);
     return Trim(bracketed);
 }

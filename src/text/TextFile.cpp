@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/ByteScan.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 
@@ -62,7 +63,8 @@ std::string_view TextReader::NextLine() {
     if (begin_ == end_ && !Fill()) return {};
     const char* start = bytes_ + begin_;
     const std::size_t available = end_ - begin_;
-    if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos)
+    if (const std::size_t length = std::string_view(start, available).find('\n');
+        length != std::string_view::npos)
         return TakeLine(length);
     // The line goes on in the next buffers.
     longLine_.assign(start, available);
@@ -117,45 +119,32 @@ std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& li
     if (begin_ == end_ || !ready_) return npos;
     // The bytes before the first that needs decoding are searched as they stand: up to there, a
     // line's decoded text is its bytes, at the same offsets.
-    const std::size_t searchable = NextHigh() - begin_;
-    const char* rest = ready_ + begin_;
-    // A tag mostly opens the line it stands on, which may be all that is searchable before a line
-    // to decode: too short a text for the vector search.
-    LineMatch found;
-    if (StartsWith(std::string_view(rest, searchable), text)) {
-        const std::size_t lf = FindByte(rest + text.size(), searchable - text.size(), '\n');
-        found = {0, 0, lf == npos ? npos : text.size() + lf};
-    } else {
-        found = FindLineHolding(std::string_view(rest, searchable), text);
-    }
-    if (found.match == npos) {
+    const std::string_view searchable(ready_ + begin_, NextHigh() - begin_);
+    // A tag mostly opens the line it stands on.
+    const std::size_t match = StartsWith(searchable, text) ? 0 : FindBytes(searchable, text);
+    if (match == npos) {
         // Passes over the lines that end in the searchable bytes, but for the buffer's last whole
         // line, which is kept back so that the line handed out is never taken from beyond the end
         // of the log; a line to decode comes after them anyway.
-        const std::size_t lastLf = FindLastByte(rest, searchable, '\n');
+        const std::size_t lastLf = searchable.rfind('\n');
         if (lastLf == npos) return npos;
-        if (begin_ + searchable < end_) {
+        if (begin_ + searchable.size() < end_) {
             begin_ += lastLf + 1;
             return npos;
         }
-        const std::size_t lf = FindLastByte(rest, lastLf, '\n');
+        const std::size_t lf = searchable.substr(0, lastLf).rfind('\n');
         if (lf != npos) begin_ += lf + 1;
         return npos;
     }
-    if (found.lineEnd == npos) {
-        // The line's end lies past the bytes searched, maybe in the next buffer.
-        const std::size_t from = begin_ + found.match + text.size();
-        begin_ += found.lineStart;
-        const std::size_t lf = FindByte(bytes_ + from, end_ - from, '\n');
-        if (lf == npos) return npos;
-        line = TakeLine(from + lf - begin_);
-        return found.match - found.lineStart;
-    }
-    std::size_t length = found.lineEnd - found.lineStart;
-    begin_ += found.lineEnd + 1;
-    if (length > 0 && rest[found.lineStart + length - 1] == '\r') --length;
-    line = std::string_view(rest + found.lineStart, length);
-    return found.match - found.lineStart;
+    const std::size_t at = begin_ + match;
+    if (const std::size_t lf = searchable.substr(0, match).rfind('\n'); lf != npos)
+        begin_ += lf + 1;
+    // The line's end may lie past the bytes searched, in a line to decode or the next buffer.
+    const std::size_t lineEnd = std::string_view(bytes_, end_).find('\n', at + text.size());
+    if (lineEnd == npos) return npos;
+    const std::size_t offset = at - begin_;
+    line = TakeLine(lineEnd - begin_);
+    return offset;
 }
 
 std::string_view TextReader::Decode(std::string_view raw) {
