@@ -61,4 +61,9 @@ constexpr bool IsUtf8Continuation(char c) noexcept {
 // multi-byte sequence starts one.
 std::size_t CharacterCount(std::string_view utf8) noexcept;
 
+// The byte length of the well-formed UTF-8 character at the front of `text`, which is not empty;
+// 0 when there is none there: overlong forms, surrogates and code points above U+10FFFF are not
+// UTF-8, nor is a character cut short by the end of `text`.
+std::size_t CharacterLength(std::string_view text) noexcept;
+
 } // namespace nordavel

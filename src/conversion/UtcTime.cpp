@@ -1,12 +1,11 @@
 #include "conversion/UtcTime.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace nordavel {
 
 namespace {
-
-constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
 
 // The value of the `count` digits at `text[at]`, or -1 when one of them is no digit.
 int Digits(std::string_view text, std::size_t at, std::size_t count) noexcept {
@@ -16,47 +15,6 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) noexcept {
         value = value * 10 + (text[i] - '0');
     }
     return value;
-}
-
-bool IsLeapYear(std::int64_t year) noexcept {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-int DaysInMonth(std::int64_t year, int month) noexcept {
-    constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// Days since 1970-01-01 (H. Hinnant's days_from_civil): years counted from March, so that the
-// leap day ends a year, in 400-year eras of 146097 days.
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day) noexcept {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-struct CivilDate {
-    std::int64_t year;
-    int month;
-    int day;
-};
-
-// The inverse of DaysFromCivil.
-CivilDate CivilFromDays(std::int64_t days) noexcept {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-    const int month =
-        static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
 void AppendDigits(std::string& out, std::int64_t value, int count) {
@@ -94,35 +52,37 @@ std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMin
     const int hour = Digits(localText, 11, 2);
     const int minute = Digits(localText, 14, 2);
     const int second = Digits(localText, 17, 2);
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
-        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+    if (year < 1 || month < 0 || day < 0 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59)
         return std::nullopt;
+    namespace chrono = std::chrono;
+    const chrono::year_month_day local{chrono::year{year},
+                                       chrono::month{static_cast<unsigned>(month)},
+                                       chrono::day{static_cast<unsigned>(day)}};
+    if (!local.ok()) return std::nullopt;
 
-    const std::int64_t utc = DaysFromCivil(year, month, day) * kSecondsPerDay +
-                             (hour * 60 + minute - offsetMinutes) * std::int64_t{60} + second;
-    // Floor division: a moment before 1970 has a negative day number and a positive time of day.
-    std::int64_t days = utc / kSecondsPerDay;
-    std::int64_t timeOfDay = utc % kSecondsPerDay;
-    if (timeOfDay < 0) {
-        timeOfDay += kSecondsPerDay;
-        --days;
-    }
-    const CivilDate date = CivilFromDays(days);
-    if (date.year < 1 || date.year > 9999) return std::nullopt;
+    const chrono::sys_seconds utc = chrono::sys_days{local} + chrono::hours{hour} +
+                                    chrono::minutes{minute} + chrono::seconds{second} -
+                                    chrono::minutes{offsetMinutes};
+    // A moment before 1970 counts back from it: floor gives its day and a time of day from 0 on.
+    const chrono::sys_days utcDay = chrono::floor<chrono::days>(utc);
+    const chrono::year_month_day date{utcDay};
+    if (date.year() < chrono::year{1} || date.year() > chrono::year{9999}) return std::nullopt;
+    const chrono::hh_mm_ss time{utc - utcDay};
 
     std::string text;
     text.reserve(20);
-    AppendDigits(text, date.year, 4);
+    AppendDigits(text, static_cast<int>(date.year()), 4);
     text += '-';
-    AppendDigits(text, date.month, 2);
+    AppendDigits(text, static_cast<unsigned>(date.month()), 2);
     text += '-';
-    AppendDigits(text, date.day, 2);
+    AppendDigits(text, static_cast<unsigned>(date.day()), 2);
     text += 'T';
-    AppendDigits(text, timeOfDay / 3600, 2);
+    AppendDigits(text, time.hours().count(), 2);
     text += ':';
-    AppendDigits(text, timeOfDay / 60 % 60, 2);
+    AppendDigits(text, time.minutes().count(), 2);
     text += ':';
-    AppendDigits(text, timeOfDay % 60, 2);
+    AppendDigits(text, time.seconds().count(), 2);
     text += 'Z';
     return text;
 }
