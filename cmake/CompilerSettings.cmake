@@ -76,16 +76,13 @@ if(NORDAVEL_PROFILE)
         message(FATAL_ERROR "NORDAVEL_PROFILE needs GCC")
     endif()
     if(NORDAVEL_PROFILE STREQUAL "GENERATE")
-        # Atomic counts: the text reader's thread runs some of the same code as the main one,
-        # and counts lost between the two make a profile that the second build refuses.
-        target_compile_options(nordavel_flags INTERFACE -fprofile-generate
-                               -fprofile-update=atomic)
-        target_link_options(nordavel_flags INTERFACE -fprofile-generate -fprofile-update=atomic)
+        target_compile_options(nordavel_flags INTERFACE -fprofile-generate)
+        target_link_options(nordavel_flags INTERFACE -fprofile-generate)
     elseif(NORDAVEL_PROFILE STREQUAL "USE")
         # Code the training run did not reach is optimised as it would be without a profile,
         # not for size; files it did not reach at all have no profile, which is no fault.
-        target_compile_options(nordavel_flags INTERFACE -fprofile-use -fprofile-partial-training
-                               -Wno-missing-profile)
+        target_compile_options(nordavel_flags INTERFACE
+            -fprofile-use -fprofile-partial-training -Wno-missing-profile)
     else()
         message(FATAL_ERROR "NORDAVEL_PROFILE is GENERATE, USE or empty")
     endif()

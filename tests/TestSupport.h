@@ -36,21 +36,18 @@ bool Exists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
 // Bytes from memory, handed out in pieces of `chunk` bytes; when `failAt` is reached, Read fails
-// as a disk would. With `asFile` they are read as a file on disk is, ahead of their use when
-// there are enough of them.
+// as a disk would.
 class MemorySource : public ByteSource {
 public:
     explicit MemorySource(std::string bytes, std::size_t chunk = 7,
-                          std::size_t failAt = std::string::npos, bool asFile = false)
-        : bytes_(std::move(bytes)), chunk_(chunk), failAt_(failAt), asFile_(asFile) {}
+                          std::size_t failAt = std::string::npos)
+        : bytes_(std::move(bytes)), chunk_(chunk), failAt_(failAt) {}
     std::size_t Read(char* buffer, std::size_t capacity) override;
-    std::uint64_t FileSize() const noexcept override { return asFile_ ? bytes_.size() : 0; }
 
 private:
     std::string bytes_;
     std::size_t chunk_;
     std::size_t failAt_;
-    bool asFile_;
     std::size_t position_ = 0;
 };
 

@@ -1,10 +1,8 @@
 // The text-file layer: how bytes become lines and lines become bytes.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <iterator>
 #include <random>
-#include <thread>
 
 #include "TestSupport.h"
 #include "base/TextUtil.h"
@@ -107,12 +105,27 @@ TEST(TextReader, ByteOrderMarkIsReadAsCharacters) {
     EXPECT_EQ(ReadAll("\xEF\xBB\xBFkml\r\n", 7, "65001"), (Lines{"\xEF\xBB\xBFkml"}));
 }
 
-TEST(TextReader, LongLinesAcrossManyReads) {
+TEST(TextReader, LinesAcrossManyReads) {
     const std::string megabyte(1 << 20, 'x');
     const Lines lines = ReadAll("a\r\n" + megabyte + "\r\nb", 4096);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], megabyte);
     EXPECT_EQ(lines[2], "b");
+
+    // The last line of a read stays valid when AtEnd has read the next: lines of 100 bytes, 50
+    // to a read.
+    std::string numbered;
+    for (int i = 0; i < 200; ++i) {
+        const std::string number = std::to_string(i);
+        numbered += number + std::string(99 - number.size(), '.') + "\n";
+    }
+    MemorySource source(numbered, 5000);
+    TextReader reader(source, Cp("1252"));
+    for (int i = 0; !reader.AtEnd(); ++i) {
+        const std::string_view line = reader.NextLine();
+        reader.AtEnd();
+        ASSERT_EQ(line.substr(0, line.find('.')), std::to_string(i));
+    }
 }
 
 // NextLineContaining against NextLine and a plain search, over logs whose lines cross the 128 KiB
@@ -219,75 +232,6 @@ TEST(TextReader, MixedLinesReadAsTheConverterDecodesThem) {
             ExpectReadAlong(
                 reader, expected, [&] { return round % 3 == 0; }, name);
         }
-    }
-}
-
-// A file of 1 MiB or more is read ahead of its use: the same lines, and a failure to read passed
-// on where the lines reach it, and again at every read after it; a reader given up early stops
-// its thread.
-TEST(TextReader, ReadingAheadChangesNothingButWhen) {
-    std::mt19937 random(23);
-    const std::string pieces[] = {"<tag>", "<TAG>x", "\xE9t\xC9", "Ab",
-                                  "\r\n",  "\n",     "\r",        std::string(50, 'y')};
-    std::string bytes;
-    while (bytes.size() < 3 * 1024 * 1024)
-        bytes += pieces[random() % std::size(pieces)];
-    const auto lower = TextReader::LetterCase::Lower;
-    constexpr std::size_t failAt = 2 * 1024 * 1024;
-    // The lines as read without reading ahead, up to the failure.
-    const auto linesUpTo = [&](std::size_t chunk, std::size_t failure) {
-        MemorySource source(bytes, chunk, failure);
-        TextReader reader(source, Cp("1252"), lower);
-        Lines lines;
-        try {
-            while (!reader.AtEnd())
-                lines.emplace_back(reader.NextLine());
-        } catch (const IoError&) {
-        }
-        return lines;
-    };
-    for (const std::size_t chunk : {std::size_t{1} << 20, std::size_t{5003}}) {
-        const std::string label = "chunk " + std::to_string(chunk);
-        MemorySource file(bytes, chunk, npos, true);
-        TextReader reader(file, Cp("1252"), lower);
-        ExpectReadAlong(
-            reader, linesUpTo(chunk, npos), [&] { return random() % 4 != 0; }, label);
-
-        const Lines before = linesUpTo(chunk, failAt);
-        MemorySource failing(bytes, chunk, failAt, true);
-        TextReader failingReader(failing, Cp("1252"), lower);
-        for (const std::string& line : before)
-            ASSERT_EQ(failingReader.NextLine(), line) << label;
-        EXPECT_THROW(failingReader.NextLine(), IoError) << label;
-        EXPECT_THROW(failingReader.AtEnd(), IoError) << label;
-    }
-
-    {
-        MemorySource file(bytes, 5003, npos, true);
-        TextReader leftAtOnce(file, Cp("1252"));
-    }
-    MemorySource file(bytes, 5003, npos, true);
-    TextReader reader(file, Cp("1252"), lower);
-    EXPECT_EQ(reader.NextLine(), linesUpTo(5003, 100).front());
-    reader.StopReading();
-    EXPECT_TRUE(reader.AtEnd());
-    EXPECT_EQ(reader.NextLine(), "");
-
-    // The last line of a buffer stays valid when AtEnd has taken the next one, however much time
-    // the thread has to read on: lines of 100 bytes, 50 to a read.
-    std::string numbered;
-    for (int i = 0; numbered.size() < 1536 * 1024; ++i) {
-        const std::string number = std::to_string(i);
-        numbered += number + std::string(99 - number.size(), '.') + "\n";
-    }
-    MemorySource numbers(numbered, 5000, npos, true);
-    TextReader numberReader(numbers, Cp("1252"));
-    for (int i = 0; !numberReader.AtEnd(); ++i) {
-        const std::string_view line = numberReader.NextLine();
-        if (i % 50 != 49) continue;
-        numberReader.AtEnd();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_EQ(line.substr(0, line.find('.')), std::to_string(i));
     }
 }
 

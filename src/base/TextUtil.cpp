@@ -1,8 +1,11 @@
 #include "base/TextUtil.h"
 
-#include "base/ByteScan.h"
-
 namespace nordavel {
+
+void LowerAsciiInPlace(char* first, char* last) noexcept {
+    for (; first != last; ++first)
+        *first = LowerAscii(*first);
+}
 
 std::string LowerAscii(std::string_view text) {
     std::string result(text);
@@ -58,6 +61,32 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension, Pat
     std::string result(path.substr(0, ExtensionStart(path, style)));
     result += extension;
     return result;
+}
+
+std::size_t CharacterLength(std::string_view text) noexcept {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80; // the range of the second byte
+    unsigned char high = 0xBF;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!IsUtf8Continuation(text[i])) return 0;
+    return length;
 }
 
 std::size_t CharacterCount(std::string_view utf8) noexcept {

@@ -16,6 +16,7 @@ constexpr char UpperAscii(char c) noexcept {
 }
 std::string LowerAscii(std::string_view text);
 std::string UpperAscii(std::string_view text);
+void LowerAsciiInPlace(char* first, char* last) noexcept;
 
 // Characters with a code of 32 or less (blank, tab, CR, LF and the other controls).
 constexpr bool IsTrimmable(char c) noexcept {
@@ -62,5 +63,10 @@ constexpr bool IsUtf8Continuation(char c) noexcept {
 // Number of characters (code points) of a UTF-8 text: every byte that does not continue a
 // multi-byte sequence starts one.
 std::size_t CharacterCount(std::string_view utf8) noexcept;
+
+// The byte length of the well-formed UTF-8 character at the front of `text`, which is not empty;
+// 0 when there is none there: overlong forms, surrogates and code points above U+10FFFF are not
+// UTF-8, nor is a character cut short by the end of `text`.
+std::size_t CharacterLength(std::string_view text) noexcept;
 
 } // namespace nordavel

@@ -64,11 +64,11 @@ std::string BuiltText(std::size_t worstCase, Build build) {
 // Splits off the text before the first comma, trimmed; `rest` keeps what follows the comma, or
 // all of itself when it has no comma.
 std::string_view TakeBeforeComma(std::string_view& rest) noexcept {
-    const char* text = rest.data();
-    const std::size_t comma = FindByte(text, rest.size(), ',');
+    const std::size_t comma = rest.find(',');
     if (comma == std::string_view::npos) return {};
-    rest = std::string_view(text + comma + 1, rest.size() - comma - 1);
-    return Trim(std::string_view(text, comma));
+    const std::string_view before = rest.substr(0, comma);
+    rest.remove_prefix(comma + 1);
+    return Trim(before);
 }
 
 void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::string_view value,
@@ -113,7 +113,7 @@ std::size_t BuildRecord(char* room, const TCsvOptions& options, std::string_view
         line.Put(',');
     }
     if (options.RCR) line.Put("T,");
-    const std::size_t blank = FindByte(dateTimeText.data(), dateTimeText.size(), ' ');
+    const std::size_t blank = dateTimeText.find(' ');
     const bool hasBlank = blank != std::string_view::npos;
     const std::string_view date(dateTimeText.data(), hasBlank ? blank : 0);
     const std::string_view time = hasBlank ? dateTimeText.substr(blank + 1) : dateTimeText;

@@ -1,7 +1,5 @@
 #include "conversion/LogScanner.h"
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
 
 #include "base/ByteScan.h"
@@ -22,16 +20,6 @@ constexpr auto npos = std::string_view::npos;
 
 bool IsAsciiDigit(char c) noexcept {
     return c >= '0' && c <= '9';
-}
-
-// Byte length of the UTF-8 character that starts with `lead`; the reader only ever hands out
-// valid UTF-8.
-std::size_t CharacterLength(char lead) noexcept {
-    const auto byte = static_cast<unsigned char>(lead);
-    if (byte < 0xC0) return 1;
-    if (byte < 0xE0) return 2;
-    if (byte < 0xF0) return 3;
-    return 4;
 }
 
 // Cleared first: the result lies in the pending text's storage, and assign would have to allow
@@ -111,8 +99,10 @@ std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
     }
     const char* text = pending_.data();
     const std::size_t size = pending_.size();
+    // The character after the marker goes with it. The reader hands out well-formed UTF-8 and
+    // the marker is ASCII, so a whole character stands there.
     std::size_t consumed = found + marker.size();
-    if (consumed < size) consumed = std::min(consumed + CharacterLength(text[consumed]), size);
+    if (consumed < size) consumed += CharacterLength(pending_.substr(consumed));
     pending_ = std::string_view(text + consumed, size - consumed);
     return std::string_view(text, found);
 }
@@ -133,7 +123,7 @@ std::string_view TLogScanner::DescriptionTextView(const ElementTag& tag) {
     pending_ = description;
     if (!SkipPastTag("<br>")) return {};
     std::string_view bracketed = Trim(ReadUntilView(")"));
-    if (const std::size_t open = FindByte(bracketed.data(), bracketed.size(), '('); open != npos)
+    if (const std::size_t open = bracketed.find('('); open != npos)
         bracketed.remove_prefix(open + 1);
     return Trim(bracketed);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 
 namespace nordavel {
 
@@ -12,10 +11,6 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
-    // The size of a file on disk as it was opened, whose reads never wait for a writer and may
-    // come from another thread than the one that opened it; 0 for any other source. The text
-    // reader reads a long file ahead of its use.
-    virtual std::uint64_t FileSize() const noexcept { return 0; }
 };
 
 // Where the text writer puts its bytes. Write either stores all bytes or throws IoError.

@@ -64,15 +64,14 @@ std::string_view TextDecoder::Decode(std::string_view bytes, std::string& storag
 }
 
 std::optional<std::string_view> TextDecoder::DecodeKnown(std::string_view bytes, const char* text,
-                                                         std::size_t ascii, std::string& storage,
-                                                         std::size_t at) {
+                                                         std::size_t ascii, std::string& storage) {
     // Room for three bytes of UTF-8, the most a byte gives, for each from the first byte 0x80
     // or above on.
-    const std::size_t room = at + ascii + 3 * (bytes.size() - ascii) + 2;
+    const std::size_t room = ascii + 3 * (bytes.size() - ascii) + 2;
     if (storage.size() < room) storage.resize(room);
-    const std::size_t size = DecodeFromTable(bytes, text, ascii, storage.data() + at);
+    const std::size_t size = DecodeFromTable(bytes, text, ascii, storage.data());
     if (size == std::string_view::npos) return std::nullopt;
-    return std::string_view(storage.data() + at, size);
+    return std::string_view(storage.data(), size);
 }
 
 std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, const char* text,

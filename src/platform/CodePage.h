@@ -67,13 +67,11 @@ public:
     std::string_view Decode(std::string_view bytes, std::string& storage);
     // Decode from the table alone, for a decoder whose ASCII bytes decode to themselves: the
     // first `ascii` of `bytes` are ASCII, and every ASCII byte is taken from `text`, where it
-    // stands at the same offset as in `bytes` (a reader's lower-cased copy, say). The text goes
-    // to `storage` from offset `at` on, after the texts before it. Empty when some bytes are no
-    // character of the table; Decode then gives their text, with the ASCII bytes of `bytes`.
-    // The characters of the table never decode to ASCII.
+    // stands at the same offset as in `bytes` (a reader's lower-cased copy, say). Empty when
+    // some bytes are no character of the table; Decode then gives their text, with the ASCII
+    // bytes of `bytes`. The characters of the table never decode to ASCII.
     std::optional<std::string_view> DecodeKnown(std::string_view bytes, const char* text,
-                                                std::size_t ascii, std::string& storage,
-                                                std::size_t at = 0);
+                                                std::size_t ascii, std::string& storage);
     // True when ASCII bytes decode to themselves.
     bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
 

@@ -33,14 +33,12 @@ public:
     ~InputFile() override;
 
     std::size_t Read(char* buffer, std::size_t capacity) override;
-    std::uint64_t FileSize() const noexcept override { return size_; }
     void Close() noexcept;
 
 private:
-    InputFile(NativeFileHandle handle, std::string path, std::uint64_t size) noexcept;
+    InputFile(NativeFileHandle handle, std::string path) noexcept;
     NativeFileHandle handle_;
     std::string path_;
-    std::uint64_t size_;
 };
 
 namespace detail {

@@ -36,8 +36,8 @@ int OutOfMemoryError() noexcept {
     return ENOMEM;
 }
 
-InputFile::InputFile(NativeFileHandle handle, std::string path, std::uint64_t size) noexcept
-    : handle_(handle), path_(std::move(path)), size_(size) {}
+InputFile::InputFile(NativeFileHandle handle, std::string path) noexcept
+    : handle_(handle), path_(std::move(path)) {}
 
 InputFile InputFile::Open(const std::string& path) {
     // Without O_NONBLOCK opening a FIFO waits for a writer; for a regular file it changes nothing.
@@ -48,19 +48,17 @@ InputFile InputFile::Open(const std::string& path) {
         ::close(fd);
         throw IoError(error, "Cannot open", path);
     }
-    return InputFile(fd, path, static_cast<std::uint64_t>(info.st_size));
+    return InputFile(fd, path);
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoFile)), path_(std::move(other.path_)),
-      size_(other.size_) {}
+    : handle_(std::exchange(other.handle_, kNoFile)), path_(std::move(other.path_)) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     if (this != &other) {
         Close();
         handle_ = std::exchange(other.handle_, kNoFile);
         path_ = std::move(other.path_);
-        size_ = other.size_;
     }
     return *this;
 }

@@ -47,8 +47,8 @@ int OutOfMemoryError() noexcept {
     return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-InputFile::InputFile(NativeFileHandle handle, std::string path, std::uint64_t size) noexcept
-    : handle_(handle), path_(std::move(path)), size_(size) {}
+InputFile::InputFile(NativeFileHandle handle, std::string path) noexcept
+    : handle_(handle), path_(std::move(path)) {}
 
 InputFile InputFile::Open(const std::string& path) {
     const HANDLE handle = OpenOrThrow(path, GENERIC_READ, OPEN_EXISTING, "Cannot open");
@@ -57,22 +57,17 @@ InputFile InputFile::Open(const std::string& path) {
         CloseHandle(handle);
         throw IoError(ERROR_BAD_DEVICE, "Cannot open", path);
     }
-    // A size the system cannot tell is read as that of a short file.
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handle, &size)) size.QuadPart = 0;
-    return InputFile(handle, path, static_cast<std::uint64_t>(size.QuadPart));
+    return InputFile(handle, path);
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), path_(std::move(other.path_)),
-      size_(other.size_) {}
+    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), path_(std::move(other.path_)) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     if (this != &other) {
         Close();
         handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
         path_ = std::move(other.path_);
-        size_ = other.size_;
     }
     return *this;
 }

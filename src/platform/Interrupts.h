@@ -1,8 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <thread>
-
 namespace nordavel {
 
 // Makes an interrupted run of a console program leave no temporary file behind.
@@ -14,10 +11,6 @@ namespace nordavel {
 // Windows: a console control handler does the same for Ctrl-C, Ctrl-Break and the closing of
 // the console, then lets the process end as it would have.
 void RemoveTemporaryFilesOnInterrupt();
-
-// Starts `work` on a thread of its own that never takes the interrupts above: they go to the
-// threads that hold them (InterruptsHeld) while a temporary file is created or put in place.
-std::thread StartThreadWithoutInterrupts(std::function<void()> work);
 
 namespace detail {
 

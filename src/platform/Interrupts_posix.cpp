@@ -6,7 +6,6 @@
 #include <cstring>
 #include <signal.h>
 #include <unistd.h>
-#include <utility>
 
 namespace nordavel {
 
@@ -21,6 +20,8 @@ struct Slot {
 };
 Slot slots[4];
 
+// The program runs on one thread, so the process's signal mask is the one that counts, and the
+// depth of nested holds and the mask they restore are the process's too.
 sigset_t savedMask;
 int holdDepth = 0;
 
@@ -64,29 +65,17 @@ void RemoveTemporaryFilesOnInterrupt() {
     sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
-std::thread StartThreadWithoutInterrupts(std::function<void()> work) {
-    // A new thread starts with the signal mask of the thread that makes it.
-    const sigset_t held = CleanupSignals();
-    sigset_t saved;
-    pthread_sigmask(SIG_BLOCK, &held, &saved);
-    struct Restore {
-        sigset_t mask;
-        ~Restore() { pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
-    } restore{saved};
-    return std::thread(std::move(work));
-}
-
 namespace detail {
 
 InterruptsHeld::InterruptsHeld() noexcept {
     if (holdDepth++ > 0) return;
     const sigset_t held = CleanupSignals();
-    pthread_sigmask(SIG_BLOCK, &held, &savedMask);
+    sigprocmask(SIG_BLOCK, &held, &savedMask);
 }
 
 InterruptsHeld::~InterruptsHeld() {
     if (--holdDepth > 0) return;
-    pthread_sigmask(SIG_SETMASK, &savedMask, nullptr);
+    sigprocmask(SIG_SETMASK, &savedMask, nullptr);
 }
 
 int RegisterTemporaryName(const NativePathChar* name) noexcept {

@@ -2,7 +2,6 @@
 
 #include <cwchar>
 #include <iterator>
-#include <utility>
 #include <windows.h>
 
 namespace nordavel {
@@ -32,11 +31,6 @@ BOOL WINAPI RemoveTemporaryFiles(DWORD) {
 
 void RemoveTemporaryFilesOnInterrupt() {
     SetConsoleCtrlHandler(RemoveTemporaryFiles, TRUE);
-}
-
-// The console handler has a thread of its own and a lock: no other thread ever takes it.
-std::thread StartThreadWithoutInterrupts(std::function<void()> work) {
-    return std::thread(std::move(work));
 }
 
 namespace detail {

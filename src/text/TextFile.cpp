@@ -4,14 +4,13 @@
 #include <cstring>
 
 #include "base/ByteScan.h"
+#include "base/TextUtil.h"
 
 namespace nordavel {
 
 namespace {
 
 constexpr std::size_t kReadBufferSize = 128 * 1024;
-// Reading ahead pays for its thread from about this size on.
-constexpr std::uint64_t kReadAheadFrom = 1024 * 1024;
 constexpr std::size_t kWriteBufferSize = 64 * 1024;
 
 } // namespace
@@ -22,102 +21,38 @@ LineTooLong::LineTooLong(std::size_t limit)
 TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase letterCase,
                        std::size_t maxLineBytes)
     : source_(source), decoder_(codePage), lower_(letterCase == LetterCase::Lower),
-      maxLineBytes_(std::max(maxLineBytes, kReadBufferSize)), loadDecoder_(codePage) {
+      maxLineBytes_(std::max(maxLineBytes, kReadBufferSize)) {
     for (Buffer& buffer : buffers_) {
         buffer.bytes.reset(new char[kReadBufferSize]);
         if (lower_) buffer.lowered.reset(new char[kReadBufferSize]);
     }
-    ring_ = std::make_unique<BufferRing>([this](int number) { return Load(number); },
-                                         source.FileSize() >= kReadAheadFrom);
-}
-
-bool TextReader::Load(int number) noexcept {
-    Buffer& buffer = buffers_[number];
-    char* bytes = buffer.bytes.get();
-    std::size_t count = 0;
-    buffer.failure = nullptr;
-    buffer.highLines.clear();
-    try {
-        count = source_.Read(bytes, kReadBufferSize);
-        buffer.facts = ScanBuffer(bytes, count, buffer.lowered.get());
-        DecodeHighLines(buffer);
-    } catch (...) {
-        buffer.failure = std::current_exception();
-    }
-    // The end, a Ctrl-Z or a failure.
-    buffer.more = count > 0 && buffer.facts.size == count && !buffer.failure;
-    return buffer.more;
-}
-
-void TextReader::DecodeHighLines(Buffer& buffer) {
-    constexpr auto npos = std::string_view::npos;
-    // The lines' texts one after the other, in storage that keeps its size from buffer to buffer.
-    std::string& decoded = buffer.decoded;
-    std::size_t used = 0;
-    const BufferFacts& facts = buffer.facts;
-    if (facts.ascii || !HandsOutAsTheyStand(facts)) return;
-    const char* bytes = buffer.bytes.get();
-    const char* text = buffer.lowered ? buffer.lowered.get() : bytes;
-    const std::size_t size = facts.size;
-    const auto at = [](std::size_t offset) { return static_cast<std::uint32_t>(offset); };
-    for (std::size_t high = FindNonAscii(bytes, size); high != npos;) {
-        const std::size_t lf = FindLastByte(bytes, high, '\n');
-        const std::size_t start = lf == npos ? 0 : lf + 1;
-        const std::size_t end = FindByte(bytes + high, size - high, '\n');
-        if (end == npos) {
-            buffer.highLines.push_back({at(start), at(high), kUnfinished, 0, 0});
-            return;
-        }
-        const std::size_t lineEnd = high + end;
-        std::size_t length = lineEnd - start;
-        if (bytes[lineEnd - 1] == '\r') --length;
-        // As TakeLine would decode it: the ASCII bytes from the lower-cased copy, the characters
-        // from the table; or all of it through the converter, then lower-cased.
-        const std::string_view raw(bytes + start, length);
-        std::size_t textSize;
-        if (const auto known =
-                loadDecoder_.DecodeKnown(raw, text + start, high - start, decoded, used)) {
-            textSize = known->size();
-        } else {
-            const std::string_view line = loadDecoder_.Decode(raw, loadDecoded_);
-            textSize = line.size();
-            if (decoded.size() < used + textSize) decoded.resize(used + textSize);
-            std::memcpy(decoded.data() + used, line.data(), textSize);
-            if (lower_) LowerAsciiInPlace(decoded.data() + used, decoded.data() + used + textSize);
-        }
-        buffer.highLines.push_back({at(start), at(high), at(lineEnd), at(used), at(textSize)});
-        used += textSize;
-        const std::size_t next = FindNonAscii(bytes + lineEnd + 1, size - lineEnd - 1);
-        high = next == npos ? npos : lineEnd + 1 + next;
-    }
-}
-
-void TextReader::StopReading() noexcept {
-    ring_.reset();
-    sourceDone_ = true;
-    begin_ = end_;
 }
 
 bool TextReader::Fill() {
-    // A source that failed is not read again: every read after the failure fails the same way.
-    if (failure_) std::rethrow_exception(failure_);
     if (sourceDone_) return false;
-    const Buffer& buffer = buffers_[ring_->Next()];
-    sourceDone_ = !buffer.more;
-    if (buffer.failure) std::rethrow_exception(failure_ = buffer.failure);
-    const BufferFacts& facts = buffer.facts;
-    const char* bytes = buffer.bytes.get();
-    buffer_ = &buffer;
-    nextHighLine_ = 0;
+    current_ ^= 1;
+    Buffer& buffer = buffers_[current_];
+    char* bytes = buffer.bytes.get();
+    const std::size_t count = source_.Read(bytes, kReadBufferSize);
+    const BufferFacts facts = ScanBuffer(bytes, count, buffer.lowered.get());
     begin_ = 0;
     end_ = facts.size;
-    // A buffer is taken only once the one before has been read up to its end, so its first
+    sourceDone_ = count == 0 || facts.size < count; // the end, or a Ctrl-Z
+    // A buffer is filled only once the one before has been read up to its end, so its first
     // line begins with it; a line that began in the buffer before is taken from the raw bytes
     // and decoded as a whole.
     bytes_ = bytes;
     ready_ = nullptr;
-    if (HandsOutAsTheyStand(facts)) ready_ = buffer.lowered ? buffer.lowered.get() : bytes;
+    if (decoder_.AsciiIsIdentity() && !facts.loneCr)
+        ready_ = buffer.lowered ? buffer.lowered.get() : bytes;
+    nextHigh_ = end_;
+    if (!facts.ascii) FindNextHigh();
     return end_ > 0;
+}
+
+void TextReader::FindNextHigh() noexcept {
+    const std::size_t high = FindNonAscii(bytes_ + begin_, end_ - begin_);
+    nextHigh_ = high == std::string_view::npos ? end_ : begin_ + high;
 }
 
 bool TextReader::AtEnd() {
@@ -128,7 +63,8 @@ std::string_view TextReader::NextLine() {
     if (begin_ == end_ && !Fill()) return {};
     const char* start = bytes_ + begin_;
     const std::size_t available = end_ - begin_;
-    if (std::size_t length = FindByte(start, available, '\n'); length != std::string_view::npos)
+    if (const std::size_t length = std::string_view(start, available).find('\n');
+        length != std::string_view::npos)
         return TakeLine(length);
     // The line goes on in the next buffers.
     longLine_.assign(start, available);
@@ -158,10 +94,12 @@ std::string_view TextReader::TakeLine(std::size_t length) {
     // Without a CR alone in the buffer, a CR can only stand right before the LF.
     if (length > 0 && bytes_[at + length - 1] == '\r') --length;
     if (plain) return std::string_view(ready_ + at, length);
-    // Decoded when the buffer was read: the high line NextHigh found is this line, for it holds
-    // that high byte and ends in this buffer.
-    const HighLine& line = buffer_->highLines[nextHighLine_];
-    return std::string_view(buffer_->decoded.data() + line.textAt, line.textSize);
+    // Up to the first byte that needs decoding, and between such bytes, the text is what the
+    // lines are handed out from as they stand: only the characters themselves are decoded.
+    const std::string_view raw(bytes_ + at, length);
+    if (const auto text = decoder_.DecodeKnown(raw, ready_ + at, nextHigh_ - at, decoded_))
+        return *text;
+    return DecodeWithoutCr(raw);
 }
 
 std::size_t TextReader::NextLineContaining(std::string_view text, std::string_view& line) {
@@ -181,47 +119,32 @@ std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& li
     if (begin_ == end_ || !ready_) return npos;
     // The bytes before the first that needs decoding are searched as they stand: up to there, a
     // line's decoded text is its bytes, at the same offsets.
-    const std::size_t searchable = NextHigh() - begin_;
-    const char* rest = ready_ + begin_;
-    // A tag mostly opens the line it stands on, which may be all that is searchable before a line
-    // to decode: too short a text for the vector search.
-    LineMatch found;
-    if (StartsWith(std::string_view(rest, searchable), text)) {
-        const std::size_t lf = FindByte(rest + text.size(), searchable - text.size(), '\n');
-        found = {0, 0, lf == npos ? npos : text.size() + lf};
-    } else {
-        found = FindLineHolding(std::string_view(rest, searchable), text);
-    }
-    if (found.match == npos) {
+    const std::string_view searchable(ready_ + begin_, NextHigh() - begin_);
+    // A tag mostly opens the line it stands on.
+    const std::size_t match = StartsWith(searchable, text) ? 0 : FindBytes(searchable, text);
+    if (match == npos) {
         // Passes over the lines that end in the searchable bytes, but for the buffer's last whole
         // line, which is kept back so that the line handed out is never taken from beyond the end
         // of the log; a line to decode comes after them anyway.
-        const std::size_t lastLf = FindLastByte(rest, searchable, '\n');
+        const std::size_t lastLf = searchable.rfind('\n');
         if (lastLf == npos) return npos;
-        if (begin_ + searchable < end_) {
+        if (begin_ + searchable.size() < end_) {
             begin_ += lastLf + 1;
             return npos;
         }
-        const std::size_t lf = FindLastByte(rest, lastLf, '\n');
+        const std::size_t lf = searchable.substr(0, lastLf).rfind('\n');
         if (lf != npos) begin_ += lf + 1;
         return npos;
     }
-    if (found.lineEnd == npos) {
-        // The line's end lies past the bytes searched: it is the high line there, whose end was
-        // found as the buffer was read, or the buffer's unfinished last line.
-        const bool unfinished = begin_ + searchable == end_;
-        begin_ += found.lineStart;
-        if (unfinished) return npos;
-        const HighLine& high = buffer_->highLines[nextHighLine_];
-        if (high.lineEnd == kUnfinished) return npos;
-        line = TakeLine(high.lineEnd - begin_);
-        return found.match - found.lineStart;
-    }
-    std::size_t length = found.lineEnd - found.lineStart;
-    begin_ += found.lineEnd + 1;
-    if (length > 0 && rest[found.lineStart + length - 1] == '\r') --length;
-    line = std::string_view(rest + found.lineStart, length);
-    return found.match - found.lineStart;
+    const std::size_t at = begin_ + match;
+    if (const std::size_t lf = searchable.substr(0, match).rfind('\n'); lf != npos)
+        begin_ += lf + 1;
+    // The line's end may lie past the bytes searched, in a line to decode or the next buffer.
+    const std::size_t lineEnd = std::string_view(bytes_, end_).find('\n', at + text.size());
+    if (lineEnd == npos) return npos;
+    const std::size_t offset = at - begin_;
+    line = TakeLine(lineEnd - begin_);
+    return offset;
 }
 
 std::string_view TextReader::Decode(std::string_view raw) {

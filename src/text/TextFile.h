@@ -1,18 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "base/ByteScan.h"
 #include "platform/ByteStream.h"
 #include "platform/CodePage.h"
 #include "platform/File.h"
-#include "text/BufferRing.h"
 
 namespace nordavel {
 
@@ -37,13 +32,8 @@ private:
 // LineTooLong.
 //
 // Lines are handed out as views, without copying where the bytes allow it: the text of a line
-// stays valid until the next call of NextLine (AtEnd leaves it alone). The buffer read before the
-// current one is kept for that reason.
-//
-// A file of 1 MiB or more is read and scanned ahead of its use, on a thread of its own (see
-// BufferRing); a failure to read it is passed on where the lines reach it, as it would be
-// without. The lines of a buffer that need decoding are decoded as the buffer is read, on that
-// thread too.
+// stays valid until the next call of NextLine (AtEnd leaves it alone). Reading alternates
+// between two buffers for that reason.
 class TextReader {
 public:
     enum class LetterCase { AsIs, Lower };
@@ -54,8 +44,6 @@ public:
     // buffer is never refused.
     TextReader(ByteSource& source, const CodePage& codePage,
                LetterCase letterCase = LetterCase::AsIs, std::size_t maxLineBytes = kMaxLineBytes);
-    TextReader(const TextReader&) = delete;
-    TextReader& operator=(const TextReader&) = delete;
 
     std::size_t MaxLineBytes() const noexcept { return maxLineBytes_; }
 
@@ -71,41 +59,13 @@ public:
     // handed out.
     std::size_t NextLineContaining(std::string_view text, std::string_view& line);
 
-    // Reads nothing more from the source, which may then be closed: the reader is at its end.
-    void StopReading() noexcept;
-
 private:
-    // A line of a buffer that holds a byte 0x80 or above, in a buffer whose lines are handed out
-    // as they stand (see ready_), with its text; or the buffer's unfinished last line, without.
-    struct HighLine {
-        std::uint32_t start;     // the line's first byte
-        std::uint32_t firstHigh; // its first byte 0x80 or above
-        std::uint32_t lineEnd;   // its LF; kUnfinished for the unfinished last line
-        std::uint32_t textAt;    // its text, in the buffer's `decoded`
-        std::uint32_t textSize;
-    };
-    static constexpr std::uint32_t kUnfinished = 0xFFFFFFFF;
-
     struct Buffer {
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
         std::unique_ptr<char[]> lowered;
-        BufferFacts facts{};
-        bool more = false;          // more bytes may follow: no end, no Ctrl-Z, no failure
-        std::exception_ptr failure; // what reading or decoding the bytes threw
-        std::vector<HighLine> highLines;
-        std::string decoded;
     };
 
-    // Whether the lines of a buffer with these facts are handed out as they stand, where they
-    // need no decoding.
-    bool HandsOutAsTheyStand(const BufferFacts& facts) const noexcept {
-        return decoder_.AsciiIsIdentity() && !facts.loneCr;
-    }
-    // Reads and scans the next bytes into buffer `number`; whether more may follow them.
-    bool Load(int number) noexcept;
-    // For Load: finds and decodes the buffer's high lines.
-    void DecodeHighLines(Buffer& buffer);
     bool Fill();
     // The next line, `length` bytes long before its LF, from the current buffer.
     std::string_view TakeLine(std::size_t length);
@@ -113,14 +73,12 @@ private:
     // otherwise passes over the lines that cannot matter and returns npos, leaving `line` alone.
     std::size_t FindInBuffer(std::string_view text, std::string_view& line);
     // Where the first byte from `begin_` on that needs decoding (0x80 or above) stands, or
-    // end_: up to there the bytes are the text. For a buffer whose lines are handed out as they
-    // stand; begin_ is always where a line begins.
+    // end_: up to there the bytes are the text.
     std::size_t NextHigh() noexcept {
-        const std::vector<HighLine>& lines = buffer_->highLines;
-        while (nextHighLine_ < lines.size() && lines[nextHighLine_].start < begin_)
-            ++nextHighLine_;
-        return nextHighLine_ < lines.size() ? lines[nextHighLine_].firstHigh : end_;
+        if (nextHigh_ < begin_) FindNextHigh();
+        return nextHigh_;
     }
+    void FindNextHigh() noexcept;
     std::string_view Decode(std::string_view raw);
     std::string_view DecodeWithoutCr(std::string_view raw);
 
@@ -128,27 +86,20 @@ private:
     TextDecoder decoder_;
     bool lower_;
     std::size_t maxLineBytes_;
-    Buffer buffers_[BufferRing::kBuffers];
-    // Only for Load, which may run on the ring's thread.
-    TextDecoder loadDecoder_;
-    std::string loadDecoded_;
-    // The current buffer, and its first high line that may lie at begin_ or after it.
-    const Buffer* buffer_ = &buffers_[0];
-    std::size_t nextHighLine_ = 0;
+    Buffer buffers_[2];
+    int current_ = 1;
     // The current buffer's bytes, and where its lines are handed out from as they stand
     // (`lowered` or `bytes`) in an ASCII-compatible code page when the buffer has no CR alone;
-    // null otherwise. Kept here rather than looked up through the buffer on every line.
+    // null otherwise. Kept here rather than looked up through `current_` on every line.
     const char* bytes_ = nullptr;
     const char* ready_ = nullptr;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    std::size_t nextHigh_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
-    std::exception_ptr failure_;
-    std::string longLine_; // a line that spans buffer refills
+    std::string longLine_;    // a line that spans buffer refills
     std::string withoutCr_;
     std::string decoded_;
-    // Last, so that it is gone, and its thread with it, before the buffers it fills.
-    std::unique_ptr<BufferRing> ring_;
 };
 
 // Writes UTF-8 text as 8-bit lines, each ending in CR LF, buffered.
@@ -184,10 +135,7 @@ public:
                   TextReader::LetterCase letterCase)
         : file_(InputFile::Open(path)), reader_(file_, codePage, letterCase) {}
     TextReader& Reader() noexcept { return reader_; }
-    void Close() noexcept {
-        reader_.StopReading();
-        file_.Close();
-    }
+    void Close() noexcept { file_.Close(); }
 
 private:
     InputFile file_;

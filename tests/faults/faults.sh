@@ -32,7 +32,7 @@ source "$here/common.sh"
 # 1. A read error in the middle of a log, or from its first byte, is an error like a failed
 #    write: "Error!!", status 3, the system's text, the earlier CSV file kept, the run stopped.
 #    Also when the disk fails only once and the reads after it would succeed, and in a log long
-#    enough to be read ahead of its use ("big:").
+#    enough that part of its CSV file was written before the error ("big:").
 for after in 2000 0 1000:once 0:once big:1500000 big:1500000:once; do
     fresh
     if [ "${after%%:*}" == big ]; then
