@@ -17,6 +17,13 @@ constexpr const char* kIndex = "12";
 constexpr const char* kWhen = "2023/07/06 12:34:56";
 constexpr const char* kWhere = "139.767100,35.681200,40.0";
 
+// The LATITUDE to HEIGHT columns of a record for a coordinates text.
+std::string Coordinates(TCsvOptions options, std::string_view text) {
+    options.Index = options.RCR = options.VALID = false;
+    options.DateTime = true;
+    return RecordLine(options, "", "-", text).substr(3); // after " -,"
+}
+
 TEST(CsvLayout, OptionsTable) {
     struct Row {
         TCsvOptions options;
@@ -59,27 +66,27 @@ TEST(CsvLayout, EveryOptionCombinationHasMatchingColumnCounts) {
 TEST(CsvLayout, HemispheresAndSigns) {
     const TCsvOptions on{};
     const TCsvOptions off = Options(true, false, true, false, false);
-    EXPECT_EQ(FormatCoordinates(on, "-58.381600,-34.603700,25.0"), "34.603700,S,58.381600,W,25.0");
-    EXPECT_EQ(FormatCoordinates(off, "-58.381600,-34.603700,25.0"), "-34.603700,-58.381600,25.0");
-    EXPECT_EQ(FormatCoordinates(on, "+139.7671 , +35.6812 , 40"), "35.6812,N,139.7671,E,40");
-    EXPECT_EQ(FormatCoordinates(off, "+139.7671 , +35.6812 , 40"), "35.6812,139.7671,40");
-    EXPECT_EQ(HemisphereValue(on, "-0.5", "NS"), "0.5,S");
-    EXPECT_EQ(HemisphereValue(on, "12-3", "NS"), "12-3,N");
-    EXPECT_EQ(HemisphereValue(on, "+-5", "EW"), "5,W");
-    EXPECT_EQ(HemisphereValue(off, "+-5", "EW"), "-5");
-    EXPECT_EQ(HemisphereValue(on, "--5", "NS"), "-5,S") << "only one sign is taken";
+    EXPECT_EQ(Coordinates(on, "-58.381600,-34.603700,25.0"), "34.603700,S,58.381600,W,25.0");
+    EXPECT_EQ(Coordinates(off, "-58.381600,-34.603700,25.0"), "-34.603700,-58.381600,25.0");
+    EXPECT_EQ(Coordinates(on, "+139.7671 , +35.6812 , 40"), "35.6812,N,139.7671,E,40");
+    EXPECT_EQ(Coordinates(off, "+139.7671 , +35.6812 , 40"), "35.6812,139.7671,40");
+    EXPECT_EQ(Coordinates(on, "1,-0.5,3"), "0.5,S,1,E,3");
+    EXPECT_EQ(Coordinates(on, "1,12-3,3"), "12-3,N,1,E,3");
+    EXPECT_EQ(Coordinates(on, "+-5,1,3"), "1,N,5,W,3");
+    EXPECT_EQ(Coordinates(off, "+-5,1,3"), "1,-5,3");
+    EXPECT_EQ(Coordinates(on, "1,--5,3"), "-5,S,1,E,3") << "only one sign is taken";
     // Heights keep their sign.
-    EXPECT_EQ(FormatCoordinates(off, "1,2,+12.5"), "2,1,+12.5");
-    EXPECT_EQ(FormatCoordinates(off, "1,2,-3.0"), "2,1,-3.0");
+    EXPECT_EQ(Coordinates(off, "1,2,+12.5"), "2,1,+12.5");
+    EXPECT_EQ(Coordinates(off, "1,2,-3.0"), "2,1,-3.0");
 }
 
 TEST(CsvLayout, MissingCommasAndEmptyValues) {
     const TCsvOptions on{};
     const TCsvOptions off = Options(true, false, true, false, false);
-    EXPECT_EQ(FormatCoordinates(on, ""), ",N,,E,");
-    EXPECT_EQ(FormatCoordinates(off, ""), ",,");
-    EXPECT_EQ(FormatCoordinates(on, "139.7671,35.6812"), ",N,139.7671,E,35.6812");
-    EXPECT_EQ(FormatCoordinates(on, "42"), ",N,,E,42");
+    EXPECT_EQ(Coordinates(on, ""), ",N,,E,");
+    EXPECT_EQ(Coordinates(off, ""), ",,");
+    EXPECT_EQ(Coordinates(on, "139.7671,35.6812"), ",N,139.7671,E,35.6812");
+    EXPECT_EQ(Coordinates(on, "42"), ",N,,E,42");
     EXPECT_EQ(RecordLine(on, "", kWhen, kWhere).substr(0, 1), ",")
         << "an empty index still has its column";
 }
@@ -97,15 +104,13 @@ TEST(CsvLayout, DateAndTimeParts) {
 TEST(CsvLayout, FieldsWithCommasOrQuotesAreQuoted) {
     const TCsvOptions on{};
     // A fourth coordinate lands in HEIGHT, quoted, so the line keeps its seven columns.
-    EXPECT_EQ(FormatCoordinates(on, "1,2,3,4"), "2,N,1,E,\"3,4\"");
+    EXPECT_EQ(Coordinates(on, "1,2,3,4"), "2,N,1,E,\"3,4\"");
     EXPECT_EQ(RecordLine(on, "7,8", "2023/07/06 a\"b", "1,2,3"),
               "\"7,8\",\"2023/07/06 a\"\"b\",2,N,1,E,3");
     EXPECT_EQ(RecordLine(Options(false, false, false, false, false), "", "d,1 t\"", "1,2,3"),
               "\"d,1\",\"t\"\"\",2,1,3");
     EXPECT_EQ(RecordLine(on, "1", kWhen, "1,2,3,4"), "1,2023/07/06 12:34:56,2,N,1,E,\"3,4\"");
     EXPECT_EQ(RecordLine(on, "1", kWhen, "1\"x,2,3"), "1,2023/07/06 12:34:56,2,N,\"1\"\"x\",E,3");
-    EXPECT_EQ(CsvField("plain value"), "plain value");
-    EXPECT_EQ(CsvField("\""), "\"\"\"\"");
 }
 
 TEST(CsvLayout, WrittenRecordsEqualTheirLinesAtAnyLength) {

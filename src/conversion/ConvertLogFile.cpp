@@ -21,14 +21,6 @@ constexpr std::string_view kSignature = "<name>exilim log</name>";
     throw IoError(OutOfMemoryError(), "Cannot convert", logFileName);
 }
 
-} // namespace
-
-std::string CsvFileName(const std::string& logFileName) {
-    return ChangeFileExt(logFileName, ".csv");
-}
-
-namespace {
-
 // The one conversion flow, for any layout. Instantiated for the CSV layout itself as well, so
 // that writing a record, once per track point, is a direct call the compiler can inline.
 template <class Layout>

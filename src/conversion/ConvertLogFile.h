@@ -26,7 +26,4 @@ TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOpti
 TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
                                   ReportLog& report, const CodePage& codePage);
 
-// The name of the CSV file for a log: its extension replaced by (or extended with) ".csv".
-std::string CsvFileName(const std::string& logFileName);
-
 } // namespace nordavel

@@ -41,25 +41,10 @@ public:
         Put('"');
     }
 
-    // Room enough for a line made from these texts and at most `extra` other characters.
-    static std::size_t WorstCase(std::size_t textSize, std::size_t extra) noexcept {
-        return 2 * textSize + extra;
-    }
-
 private:
     char* start_;
     char* out_;
 };
-
-// A text made by `build` with a LineBuilder, given room for `worstCase` characters.
-template <typename Build>
-std::string BuiltText(std::size_t worstCase, Build build) {
-    std::string text(worstCase, '\0');
-    LineBuilder line(text.data());
-    build(line);
-    text.resize(line.Size());
-    return text;
-}
 
 // Splits off the text before the first comma, trimmed; `rest` keeps what follows the comma, or
 // all of itself when it has no comma.
@@ -98,10 +83,10 @@ void AppendCoordinates(LineBuilder& line, const TCsvOptions& options,
     line.Field(values.height);
 }
 
+// Every text character quoted and doubled, and the separators, letters and constant columns.
 std::size_t RecordWorstCase(std::string_view indexText, std::string_view dateTimeText,
                             std::string_view coordinatesText) noexcept {
-    return LineBuilder::WorstCase(indexText.size() + dateTimeText.size() + coordinatesText.size(),
-                                  64);
+    return 2 * (indexText.size() + dateTimeText.size() + coordinatesText.size()) + 64;
 }
 
 // Builds the record into `room`, which holds RecordWorstCase characters; returns its length.
@@ -147,11 +132,6 @@ CoordinateTexts SplitCoordinates(std::string_view coordinatesText) noexcept {
     return values;
 }
 
-std::string CsvField(std::string_view value) {
-    return BuiltText(LineBuilder::WorstCase(value.size(), 2),
-                     [&](LineBuilder& line) { line.Field(value); });
-}
-
 std::string HeaderLine(const TCsvOptions& options) {
     std::string line;
     if (options.Index) line += "INDEX,";
@@ -164,18 +144,6 @@ std::string HeaderLine(const TCsvOptions& options) {
     if (options.SNEW) line += "E/W,";
     line += "HEIGHT";
     return line;
-}
-
-std::string HemisphereValue(const TCsvOptions& options, std::string_view value,
-                            std::string_view letterPair) {
-    return BuiltText(LineBuilder::WorstCase(value.size(), 4), [&](LineBuilder& line) {
-        AppendHemisphereValue(line, options, value, letterPair);
-    });
-}
-
-std::string FormatCoordinates(const TCsvOptions& options, std::string_view coordinatesText) {
-    return BuiltText(LineBuilder::WorstCase(coordinatesText.size(), 16),
-                     [&](LineBuilder& line) { AppendCoordinates(line, options, coordinatesText); });
 }
 
 std::string RecordLine(const TCsvOptions& options, std::string_view indexText,

@@ -22,13 +22,6 @@ std::string RecordLine(const TCsvOptions& options, std::string_view indexText,
 void WriteRecord(TextWriter& csv, const TCsvOptions& options, std::string_view indexText,
                  std::string_view dateTimeText, std::string_view coordinatesText);
 
-// The LATITUDE to HEIGHT columns of a "longitude,latitude,height" coordinates text.
-std::string FormatCoordinates(const TCsvOptions& options, std::string_view coordinatesText);
-
-// A latitude (pair "NS") or longitude (pair "EW") column, followed with SNEW on by its letter.
-std::string HemisphereValue(const TCsvOptions& options, std::string_view value,
-                            std::string_view letterPair);
-
 // The three values of a "longitude,latitude,height" coordinates text, each trimmed: the
 // longitude before the first comma, the latitude up to the second, the height after it (further
 // commas included). Without a first comma both positions are empty and all of it is the height.
@@ -59,9 +52,5 @@ public:
 private:
     TCsvOptions options_;
 };
-
-// A field as it stands in a line: enclosed in double quotes, inner quotes doubled, when it holds
-// a comma or a double quote (so that no line has more columns than its header); else unchanged.
-std::string CsvField(std::string_view value);
 
 } // namespace nordavel

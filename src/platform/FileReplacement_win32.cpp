@@ -4,6 +4,7 @@
 
 #include "platform/FileReplacementState.h"
 #include "platform/IoError.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel {
@@ -27,17 +28,6 @@ std::wstring LongPath(const std::string& path) {
     full.resize(length);
     return L"\\\\?\\" + full;
 }
-
-class HandleCloser {
-public:
-    explicit HandleCloser(HANDLE handle) noexcept : handle_(handle) {}
-    ~HandleCloser() { CloseHandle(handle_); }
-    HandleCloser(const HandleCloser&) = delete;
-    HandleCloser& operator=(const HandleCloser&) = delete;
-
-private:
-    HANDLE handle_;
-};
 
 void WriteAll(HANDLE handle, const char* data, std::size_t size, const std::string& target) {
     while (size > 0) {
@@ -186,7 +176,7 @@ void FileReplacement::State::CopyIntoTarget() {
         win32::Widen(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         kind == ReplacedKind::File ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) throw IoError(LastError(), "Cannot write", target);
-    const HandleCloser closer(out);
+    const win32::UniqueHandle closer(out);
     if (GetFileType(out) != FILE_TYPE_DISK) throw IoError(ERROR_BAD_DEVICE, "Cannot write", target);
     if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         throw IoError(LastError(), "Cannot write", target);

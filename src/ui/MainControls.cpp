@@ -81,7 +81,7 @@ void MainControls::Create(HWND window, HINSTANCE instance) {
             layout.width, layout.height, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control) throw std::runtime_error("Cannot create the main window's controls");
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         if (layout.hint) AddHint(control, layout.hint);
     }
     fileList_ = GetDlgItem(window, IDC_FILE_LIST);

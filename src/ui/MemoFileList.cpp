@@ -37,10 +37,7 @@ void SetListLines(HWND memo, const std::vector<std::string>& lines) {
 }
 
 void AppendListLine(HWND memo, const std::string& line) {
-    const std::wstring text = Widen(line + "\r\n");
-    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(memo));
-    SendMessageW(memo, EM_SETSEL, end, static_cast<LPARAM>(end));
-    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    AppendText(memo, Widen(line + "\r\n"));
 }
 
 } // namespace nordavel::win32

@@ -28,7 +28,7 @@ public:
         alreadyRunning_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
     }
     ~SingleInstanceLock() {
-        if (mutex_) ReleaseMutex(mutex_.Get());
+        if (mutex_) ReleaseMutex(mutex_.get());
     }
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;

@@ -60,19 +60,13 @@ void TFormReport::Add(std::string_view text) {
     if (batches_ > 0) {
         pending_ += Widen(lines);
     } else {
-        AppendToMemo(Widen(lines));
+        AppendText(memo_, Widen(lines));
     }
-}
-
-void TFormReport::AppendToMemo(const std::wstring& text) {
-    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(memo_));
-    SendMessageW(memo_, EM_SETSEL, end, static_cast<LPARAM>(end));
-    SendMessageW(memo_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TFormReport::FlushPending() noexcept {
     if (pending_.empty()) return;
-    AppendToMemo(pending_);
+    AppendText(memo_, pending_);
     pending_.clear();
 }
 
@@ -89,8 +83,7 @@ void TFormReport::ShowInFront() {
             const Point position =
                 ReportFirstPosition(WindowRect(mainWindow_), outer.Width(), outer.Height(),
                                     MonitorWorkArea(mainWindow_));
-            SetWindowPos(Handle(), nullptr, position.x, position.y, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveWindowTo(Handle(), position);
             shownBefore_ = true;
         }
         ShowWindow(Handle(), restoreWhenShown_ ? SW_SHOWNORMAL : SW_SHOW);

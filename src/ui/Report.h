@@ -43,7 +43,6 @@ public:
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void ShowInFront();
-    void AppendToMemo(const std::wstring& text);
     void FlushPending() noexcept;
 
     HWND mainWindow_;

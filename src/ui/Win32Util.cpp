@@ -6,31 +6,16 @@
 
 namespace nordavel::win32 {
 
-namespace {
-
-class DropHandle {
-public:
-    explicit DropHandle(HDROP drop) noexcept : drop_(drop) {}
-    ~DropHandle() { DragFinish(drop_); }
-    DropHandle(const DropHandle&) = delete;
-    DropHandle& operator=(const DropHandle&) = delete;
-    HDROP Get() const noexcept { return drop_; }
-
-private:
-    HDROP drop_;
-};
-
-} // namespace
-
 std::vector<std::string> DroppedFileNames(HDROP drop) {
-    const DropHandle handle(drop);
-    const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
+    const std::unique_ptr<std::remove_pointer_t<HDROP>, decltype(&DragFinish)> handle(drop,
+                                                                                      &DragFinish);
+    const UINT count = DragQueryFileW(handle.get(), 0xFFFFFFFF, nullptr, 0);
     std::vector<std::string> names;
     for (UINT i = 0; i < count; ++i) {
         // Sized for each name: a fixed buffer would cut a name longer than MAX_PATH short.
-        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
+        const UINT length = DragQueryFileW(handle.get(), i, nullptr, 0);
         std::wstring path(length + 1, L'\0');
-        path.resize(DragQueryFileW(handle.Get(), i, path.data(), length + 1));
+        path.resize(DragQueryFileW(handle.get(), i, path.data(), length + 1));
         names.push_back(Narrow(path));
     }
     return names;
@@ -47,6 +32,12 @@ std::string Text(HWND window) {
 
 void SetText(HWND window, const std::string& utf8) {
     SetWindowTextW(window, Widen(utf8).c_str());
+}
+
+void AppendText(HWND edit, const std::wstring& text) {
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(edit));
+    SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MoveWindowTo(HWND window, Point topLeft) {

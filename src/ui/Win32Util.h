@@ -8,57 +8,13 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "desktop/Placement.h"
 #include "platform/win32/ProcessInfo.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace nordavel::win32 {
-
-// A kernel handle, closed with CloseHandle.
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) noexcept : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    ~UniqueHandle() { Reset(nullptr); }
-    HANDLE Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != nullptr; }
-    void Reset(HANDLE handle) noexcept {
-        if (handle_) CloseHandle(handle_);
-        handle_ = handle;
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
-// A GDI font, deleted with DeleteObject.
-class UniqueFont {
-public:
-    UniqueFont() = default;
-    explicit UniqueFont(HFONT font) noexcept : font_(font) {}
-    UniqueFont(UniqueFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
-    UniqueFont& operator=(UniqueFont&& other) noexcept {
-        if (this != &other) {
-            if (font_) DeleteObject(font_);
-            font_ = std::exchange(other.font_, nullptr);
-        }
-        return *this;
-    }
-    ~UniqueFont() {
-        if (font_) DeleteObject(font_);
-    }
-    HFONT Get() const noexcept { return font_; }
-
-private:
-    HFONT font_ = nullptr;
-};
 
 // The hourglass while a batch runs: no message is handled until it ends.
 class WaitCursor {
@@ -78,6 +34,8 @@ std::vector<std::string> DroppedFileNames(HDROP drop);
 // The window's text as UTF-8, however long.
 std::string Text(HWND window);
 void SetText(HWND window, const std::string& utf8);
+// Adds `text` at the end of an edit control, without reading its text.
+void AppendText(HWND edit, const std::wstring& text);
 
 // Moves the window without sizing, activating or raising it.
 void MoveWindowTo(HWND window, Point topLeft);
