@@ -65,6 +65,7 @@ void ScanInOrderFromInput(const std::uint8_t* data, std::size_t size, const Code
     TLogScanner scanner(reader);
     static constexpr std::string_view kTags[] = {"<name>",        "<description>", "<point>",
                                                  "<coordinates>", "<br>",          ")"};
+    std::string text;
     for (std::size_t i = 0; i < size && i < 64 && !reader.AtEnd(); ++i) {
         const std::string_view tag = kTags[data[i] % 6];
         switch ((data[i] / 6) % 5) {
@@ -75,13 +76,13 @@ void ScanInOrderFromInput(const std::uint8_t* data, std::size_t size, const Code
             scanner.SkipPastTag(tag);
             break;
         case 2:
-            scanner.ElementText(tag);
+            scanner.ElementText(ElementTag(tag), text);
             break;
         case 3:
-            scanner.DescriptionText(tag);
+            scanner.DescriptionText(ElementTag(tag), text);
             break;
         default:
-            scanner.NestedElementText(tag, kTags[(data[i] + 1) % 6]);
+            scanner.NestedElementTextView(tag, ElementTag(kTags[(data[i] + 1) % 6]));
             break;
         }
     }

@@ -41,6 +41,20 @@ public:
     }
     TLogScanner* operator->() { return scanner_.get(); }
     std::string Pending() const { return std::string(scanner_->PendingText()); }
+    // The scanner's texts as strings, each tag made for the one call.
+    std::string ElementText(std::string_view tag) {
+        std::string text;
+        scanner_->ElementText(ElementTag(tag), text);
+        return text;
+    }
+    std::string DescriptionText(std::string_view tag) {
+        std::string text;
+        scanner_->DescriptionText(ElementTag(tag), text);
+        return text;
+    }
+    std::string NestedElementText(std::string_view outer, std::string_view inner) {
+        return std::string(scanner_->NestedElementTextView(outer, ElementTag(inner)));
+    }
     bool AtEnd() { return reader_->AtEnd(); }
 
 private:
@@ -61,24 +75,24 @@ TEST(LogScanner, WorkedExampleStepByStep) {
     std::vector<std::string> lines = kPlacemark;
     lines.insert(lines.end(), {"<Placemark>", "<name>P13</name>"});
     Scan scan(lines);
-    EXPECT_EQ(scan->ElementText("<name>"), "12");
+    EXPECT_EQ(scan.ElementText("<name>"), "12");
     EXPECT_EQ(scan.Pending(), "");
-    EXPECT_EQ(scan->DescriptionText("<description>"), "2023/07/06 10:15:30");
+    EXPECT_EQ(scan.DescriptionText("<description>"), "2023/07/06 10:15:30");
     EXPECT_EQ(scan.Pending(), "");
-    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "139.70,35.60,12");
+    EXPECT_EQ(scan.NestedElementText("<point>", "<coordinates>"), "139.70,35.60,12");
     EXPECT_EQ(scan.Pending(), "/point>") << "the '<' after the closing tag goes with it";
-    EXPECT_EQ(scan->ElementText("<name>"), "13");
+    EXPECT_EQ(scan.ElementText("<name>"), "13");
 }
 
 TEST(LogScanner, CapitalsAreScannedAndComeBackLowerCased) {
     Scan scan({"<NAME>12A</NAME>", "<DESCRIPTION>x<BR>(2023/07/06 AM)</DESCRIPTION>",
                "<Point><COORDINATES>1.5E+2,35.6,0</COORDINATES></Point>"});
-    EXPECT_EQ(scan->ElementText("<name>"), "12a");
-    EXPECT_EQ(scan->DescriptionText("<description>"), "2023/07/06 am");
-    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "1.5e+2,35.6,0");
+    EXPECT_EQ(scan.ElementText("<name>"), "12a");
+    EXPECT_EQ(scan.DescriptionText("<description>"), "2023/07/06 am");
+    EXPECT_EQ(scan.NestedElementText("<point>", "<coordinates>"), "1.5e+2,35.6,0");
     // Only A to Z change: other letters stay as they are.
     Scan accents({"<name>7 \xC9\xE9</name>"});
-    EXPECT_EQ(accents->ElementText("<name>"), "7 \xC3\x89\xC3\xA9");
+    EXPECT_EQ(accents.ElementText("<name>"), "7 \xC3\x89\xC3\xA9");
 }
 
 TEST(LogScanner, FindTextKeepsTheTextFoundAndReachesTheLastLine) {
@@ -96,10 +110,10 @@ TEST(LogScanner, FindTextKeepsTheTextFoundAndReachesTheLastLine) {
 
 TEST(LogScanner, TagsAreFoundOnlyWholeOnOneLine) {
     Scan split({"<na", "me>5</name>", "<name>6</name>"});
-    EXPECT_EQ(split->ElementText("<name>"), "6");
+    EXPECT_EQ(split.ElementText("<name>"), "6");
     Scan attribute({"<Point id=\"a\"><coordinates>1,2,3</coordinates></Point>", "<name >7</name>",
                     "<Point><coordinates>4,5,6</coordinates>"});
-    EXPECT_EQ(attribute->NestedElementText("<point>", "<coordinates>"), "4,5,6");
+    EXPECT_EQ(attribute.NestedElementText("<point>", "<coordinates>"), "4,5,6");
 }
 
 TEST(LogScanner, SkipPastTagStepsOverBlankLines) {
@@ -114,20 +128,20 @@ TEST(LogScanner, SkipPastTagStepsOverBlankLines) {
 
 TEST(LogScanner, ElementTextStartsAtTheFirstDigit) {
     Scan scan({"<name>start</name>", "<name>Point 7 a</name>", "<name>multi", "line 9</name>"});
-    EXPECT_EQ(scan->ElementText("<name>"), "");
-    EXPECT_EQ(scan->ElementText("<name>"), "7 a");
-    EXPECT_EQ(scan->ElementText("<name>"), "9") << "lines are joined with nothing between";
+    EXPECT_EQ(scan.ElementText("<name>"), "");
+    EXPECT_EQ(scan.ElementText("<name>"), "7 a");
+    EXPECT_EQ(scan.ElementText("<name>"), "9") << "lines are joined with nothing between";
 }
 
 TEST(LogScanner, DescriptionVariants) {
     Scan twoLines({"<description>Walk", "<br>(2023/07/06 10:15:30)</description>"});
-    EXPECT_EQ(twoLines->DescriptionText("<description>"), "2023/07/06 10:15:30");
+    EXPECT_EQ(twoLines.DescriptionText("<description>"), "2023/07/06 10:15:30");
 
     Scan noBracket({"<description>a<br> 10:15 ) rest</description>"});
-    EXPECT_EQ(noBracket->DescriptionText("<description>"), "10:15");
+    EXPECT_EQ(noBracket.DescriptionText("<description>"), "10:15");
 
     Scan empty({"<description></description><name>1</name>"});
-    EXPECT_EQ(empty->DescriptionText("<description>"), "");
+    EXPECT_EQ(empty.DescriptionText("<description>"), "");
     EXPECT_EQ(empty.Pending(), "name>1</name>") << "ReadUntil took the '<' after the tag";
 }
 
@@ -136,12 +150,12 @@ TEST(LogScanner, DescriptionWithoutBrTakesTheNextPlacemarks) {
                "<Point><coordinates>1,1,1</coordinates></Point>", "<name>2</name>",
                "<description>b<br>(2023/01/01 00:00:02)</description>",
                "<Point><coordinates>2,2,2</coordinates></Point>"});
-    EXPECT_EQ(scan->ElementText("<name>"), "1");
-    EXPECT_EQ(scan->DescriptionText("<description>"), "2023/01/01 00:00:02");
-    EXPECT_EQ(scan->NestedElementText("<point>", "<coordinates>"), "2,2,2");
+    EXPECT_EQ(scan.ElementText("<name>"), "1");
+    EXPECT_EQ(scan.DescriptionText("<description>"), "2023/01/01 00:00:02");
+    EXPECT_EQ(scan.NestedElementText("<point>", "<coordinates>"), "2,2,2");
 
     Scan never({"<description>a<br/>(x)</description>", "<name>2</name>"});
-    EXPECT_EQ(never->DescriptionText("<description>"), "");
+    EXPECT_EQ(never.DescriptionText("<description>"), "");
     EXPECT_TRUE(never.AtEnd());
 }
 
@@ -149,18 +163,18 @@ TEST(LogScanner, ClosingTagTakesTheNextCharacter) {
     // "</name><description>" loses its "<": the next placemark's description is found.
     Scan scan({"<name>12</name><description>a<br>(first)</description>",
                "<description>b<br>(second)</description>"});
-    EXPECT_EQ(scan->ElementText("<name>"), "12");
-    EXPECT_EQ(scan->DescriptionText("<description>"), "second");
+    EXPECT_EQ(scan.ElementText("<name>"), "12");
+    EXPECT_EQ(scan.DescriptionText("<description>"), "second");
 
     // A description followed on its line by "<Point>" drops it; a later one is used.
     Scan dropped({"<description>a<br>(t)</description> <Point><coordinates>1,1,1</coordinates>",
                   "<Point><coordinates>2,2,2</coordinates>"});
-    EXPECT_EQ(dropped->DescriptionText("<description>"), "t");
-    EXPECT_EQ(dropped->NestedElementText("<point>", "<coordinates>"), "2,2,2");
+    EXPECT_EQ(dropped.DescriptionText("<description>"), "t");
+    EXPECT_EQ(dropped.NestedElementText("<point>", "<coordinates>"), "2,2,2");
 
     // A double-byte character after a closing tag goes whole.
     Scan wide({"<name>1</name>\x83\x41<p>"}, std::string::npos, "932");
-    EXPECT_EQ(wide->ElementText("<name>"), "1");
+    EXPECT_EQ(wide.ElementText("<name>"), "1");
     EXPECT_EQ(wide.Pending(), "<p>");
 }
 
@@ -180,8 +194,8 @@ TEST(LogScanner, ReadUntilJoinsLinesAndKeepsEverythingWhenTheMarkerNeverComes) {
 
 TEST(LogScanner, CtrlZEndsTheLog) {
     Scan scan(Raw{std::string("<name>1</name>\r\n\x1A<name>2</name>\r\n")});
-    EXPECT_EQ(scan->ElementText("<name>"), "1");
-    EXPECT_EQ(scan->ElementText("<name>"), "");
+    EXPECT_EQ(scan.ElementText("<name>"), "1");
+    EXPECT_EQ(scan.ElementText("<name>"), "");
     EXPECT_TRUE(scan.AtEnd());
 }
 
@@ -190,13 +204,13 @@ TEST(LogScanner, ReadErrorsPassOn) {
     // what lies beyond must not pass a log it could not read for one without the tag.
     Scan scan({"<name>1</name> <name>2</name>", "<name>33333333333333</name>", "<name>4</name>"},
               40);
-    EXPECT_EQ(scan->ElementText("<name>"), "1");
-    EXPECT_EQ(scan->ElementText("<name>"), "2");
-    EXPECT_THROW(scan->ElementText("<name>"), IoError);
+    EXPECT_EQ(scan.ElementText("<name>"), "1");
+    EXPECT_EQ(scan.ElementText("<name>"), "2");
+    EXPECT_THROW(scan.ElementText("<name>"), IoError);
     EXPECT_THROW(scan->FindText("<name>"), IoError);
     EXPECT_THROW(scan->SkipPastTag("<name>"), IoError);
-    EXPECT_THROW(scan->DescriptionText("<description>"), IoError);
-    EXPECT_THROW(scan->NestedElementText("<point>", "<coordinates>"), IoError);
+    EXPECT_THROW(scan.DescriptionText("<description>"), IoError);
+    EXPECT_THROW(scan.NestedElementText("<point>", "<coordinates>"), IoError);
 
     Scan fromTheStart({"<name>exilim log</name>"}, 0);
     EXPECT_THROW(fromTheStart->FindText("<name>exilim log</name>"), IoError);
@@ -213,7 +227,9 @@ TEST(LogScanner, TextJoinedPastTheLineLimitIsRefused) {
         MemorySource source(bytes, 4096);
         TextReader reader(source, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
                           128 * 1024);
-        return TLogScanner(reader).ElementText("<name>");
+        std::string text;
+        TLogScanner(reader).ElementText(ElementTag("<name>"), text);
+        return text;
     };
     EXPECT_THROW(elementText(300), LineTooLong);
     // Just under the limit the element is read whole.
@@ -243,7 +259,7 @@ TEST(LogScanner, EveryTagGetsItsOwnClosingTag) {
     std::size_t at = 0;
     for (int round = 0; round < 3; ++round) {
         for (const std::string& tag : tags) {
-            EXPECT_EQ(scan->ElementText(tag), wanted[at]) << round << " " << tag;
+            EXPECT_EQ(scan.ElementText(tag), wanted[at]) << round << " " << tag;
             EXPECT_EQ(scan.Pending(), "x") << "the closing tag took the next character";
             ++at;
         }

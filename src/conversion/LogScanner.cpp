@@ -91,7 +91,7 @@ std::size_t TLogScanner::JoinLinesUntil(std::string_view marker) {
     return found;
 }
 
-std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
+std::string_view TLogScanner::ReadUntil(std::string_view marker) {
     std::size_t found = FindBytes(pending_, marker);
     if (found == npos) {
         found = JoinLinesUntil(marker);
@@ -109,7 +109,7 @@ std::string_view TLogScanner::ReadUntilView(std::string_view marker) {
 
 std::string_view TLogScanner::ElementTextView(const ElementTag& tag) {
     if (!SkipPastTag(tag.opening)) return {};
-    std::string_view text = ReadUntilView(tag.closing);
+    std::string_view text = ReadUntil(tag.closing);
     while (!text.empty() && !IsAsciiDigit(text.front()))
         text.remove_prefix(1);
     return text;
@@ -117,12 +117,12 @@ std::string_view TLogScanner::ElementTextView(const ElementTag& tag) {
 
 std::string_view TLogScanner::DescriptionTextView(const ElementTag& tag) {
     if (!SkipPastTag(tag.opening)) return {};
-    const std::string_view description = ReadUntilView(tag.closing);
+    const std::string_view description = ReadUntil(tag.closing);
     if (description.empty()) return {};
     // The rest of the line after the closing tag is dropped.
     pending_ = description;
     if (!SkipPastTag("<br>")) return {};
-    std::string_view bracketed = Trim(ReadUntilView(")"));
+    std::string_view bracketed = Trim(ReadUntil(")"));
     if (const std::size_t open = bracketed.find('('); open != npos)
         bracketed.remove_prefix(open + 1);
     return Trim(bracketed);
@@ -132,7 +132,7 @@ std::string_view TLogScanner::NestedElementTextView(std::string_view outer,
                                                     const ElementTag& inner) {
     if (!SkipPastTag(outer)) return {};
     if (!SkipPastTag(inner.opening)) return {};
-    return ReadUntilView(inner.closing);
+    return ReadUntil(inner.closing);
 }
 
 void TLogScanner::ElementText(const ElementTag& tag, std::string& text) {
@@ -141,18 +141,6 @@ void TLogScanner::ElementText(const ElementTag& tag, std::string& text) {
 
 void TLogScanner::DescriptionText(const ElementTag& tag, std::string& text) {
     StoreText(DescriptionTextView(tag), text);
-}
-
-std::string TLogScanner::ElementText(std::string_view tag) {
-    return std::string(ElementTextView(ElementTag(tag)));
-}
-
-std::string TLogScanner::DescriptionText(std::string_view tag) {
-    return std::string(DescriptionTextView(ElementTag(tag)));
-}
-
-std::string TLogScanner::NestedElementText(std::string_view outer, std::string_view inner) {
-    return std::string(NestedElementTextView(outer, ElementTag(inner)));
 }
 
 bool TLogScanner::FindText(std::string_view text) {

@@ -37,25 +37,18 @@ public:
     // without that text.
     bool FindText(std::string_view text);
     bool SkipPastTag(std::string_view tag);
-    std::string ElementText(std::string_view tag);
-    std::string DescriptionText(std::string_view tag);
-    std::string NestedElementText(std::string_view outer, std::string_view inner);
-
     // The first two giving their text in `text`, whose storage is reused from call to call,
-    // and the last without a copy: its text stays valid until the next line is read.
+    // the others without a copy: their text stands in the pending text's storage, right in
+    // front of what is left pending, and stays valid until the next line is read.
     void ElementText(const ElementTag& tag, std::string& text);
     void DescriptionText(const ElementTag& tag, std::string& text);
     std::string_view NestedElementTextView(std::string_view outer, const ElementTag& inner);
-
-    std::string ReadUntil(std::string_view marker) { return std::string(ReadUntilView(marker)); }
+    std::string_view ReadUntil(std::string_view marker);
 
     std::string_view PendingText() const noexcept { return pending_; }
 
 private:
-    // ReadUntil without a copy: the text stands in the pending text's storage, right in front of
-    // what is left pending, and stays valid until the next line is read.
-    std::string_view ReadUntilView(std::string_view marker);
-    // For ReadUntilView when the pending text lacks the marker: appends lines until the marker
+    // For ReadUntil when the pending text lacks the marker: appends lines until the marker
     // stands in the joined text and returns its offset there, or npos at the end of the log.
     std::size_t JoinLinesUntil(std::string_view marker);
     // The operations' texts as views into the pending text's storage, valid until the next

@@ -1,54 +1,34 @@
 #include "desktop/SettingsValues.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace nordavel {
 
-namespace {
-
-int HexDigit(char c) noexcept {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    std::string_view hex;
+    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+    int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        hex = text.substr(2);
+        text.remove_prefix(2);
+        base = 16;
     } else if (text.size() > 1 && text[0] == '$') {
-        hex = text.substr(1);
+        text.remove_prefix(1);
+        base = 16;
+    } else if (text.size() > 1 && text[0] == '+' && text[1] != '-') {
+        text.remove_prefix(1); // from_chars takes a "-" only
     }
-    if (!hex.empty()) {
-        std::uint64_t value = 0;
-        for (char c : hex) {
-            const int digit = HexDigit(c);
-            if (digit < 0) return std::nullopt;
-            value = value * 16 + static_cast<unsigned>(digit);
-            if (value > 0xFFFFFFFFull) return std::nullopt;
-        }
+    std::int64_t value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    if (error != std::errc{} || stop != end) return std::nullopt;
+    if (base == 16) {
+        if (value < 0 || value > 0xFFFFFFFF) return std::nullopt;
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     }
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 2147483648LL) return std::nullopt;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
 
@@ -74,15 +54,18 @@ std::string DialogFolder(std::string_view folder) {
 
 std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) noexcept {
     if (c == 0) return -1;
-    const std::int64_t product = static_cast<std::int64_t>(a) * b;
-    const bool negative = (product < 0) != (c < 0);
-    const std::uint64_t magnitude = static_cast<std::uint64_t>(product < 0 ? -product : product);
-    const std::uint64_t divisor =
-        static_cast<std::uint64_t>(c < 0 ? -static_cast<std::int64_t>(c) : c);
-    const std::uint64_t rounded = (magnitude + divisor / 2) / divisor;
-    if (rounded > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return -1;
-    const auto result = static_cast<std::int32_t>(rounded);
-    return negative ? -result : result;
+    std::int64_t product = static_cast<std::int64_t>(a) * b;
+    std::int64_t divisor = c;
+    if (divisor < 0) {
+        product = -product;
+        divisor = -divisor;
+    }
+    // Division truncates toward zero: half the divisor added away from zero rounds halves so.
+    const std::int64_t rounded =
+        (product < 0 ? product - divisor / 2 : product + divisor / 2) / divisor;
+    const bool fits = rounded >= -std::numeric_limits<std::int32_t>::max() &&
+                      rounded <= std::numeric_limits<std::int32_t>::max();
+    return fits ? static_cast<std::int32_t>(rounded) : -1;
 }
 
 std::int32_t ScreenFontSize(std::int32_t size, std::int32_t pixelsPerInch) noexcept {

@@ -4,6 +4,7 @@
 
 #include "platform/IoError.h"
 #include "platform/win32/ProcessInfo.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel::win32 {
@@ -40,14 +41,8 @@ std::vector<std::string> WindowsIniLocation::Parameters() const {
 }
 
 std::string WindowsIniLocation::AbsolutePath(const std::string& relative) const {
-    const std::wstring wide = Widen(relative);
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return relative;
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return relative;
-    full.resize(length);
-    return Narrow(full);
+    const std::optional<std::wstring> full = FullPathName(Widen(relative));
+    return full ? Narrow(*full) : relative;
 }
 
 bool WindowsIniLocation::ProbeWritable(const std::string& folder) const {
@@ -97,11 +92,10 @@ std::int64_t WindowsIniLocation::FileTime(const std::string& path) const {
     const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
+    const UniqueHandle closer(file);
     FILETIME created{};
     FILETIME written{};
-    const BOOL read = GetFileTime(file, &created, nullptr, &written);
-    CloseHandle(file);
-    if (!read) return 0;
+    if (!GetFileTime(file, &created, nullptr, &written)) return 0;
     const std::int64_t creation = LocalMilliseconds(created);
     const std::int64_t lastWrite = LocalMilliseconds(written);
     return lastWrite > creation ? lastWrite : creation;
@@ -123,12 +117,11 @@ void ProfileSettingsStore::CreateEmpty() {
     if (file == INVALID_HANDLE_VALUE)
         throw IoError(static_cast<int>(GetLastError()), "Cannot create", Narrow(path_));
     // The byte-order mark makes the profile functions keep the file in UTF-16.
+    const UniqueHandle closer(file);
     const unsigned char mark[2] = {0xFF, 0xFE};
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, mark, 2, &written, nullptr);
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!ok || written != 2) throw IoError(static_cast<int>(error), "Cannot write", Narrow(path_));
+    if (!WriteFile(file, mark, 2, &written, nullptr) || written != 2)
+        throw IoError(static_cast<int>(GetLastError()), "Cannot write", Narrow(path_));
 }
 
 std::optional<std::string> ProfileSettingsStore::Read(std::string_view section,

@@ -4,6 +4,7 @@
 
 #include "platform/FileReplacementState.h"
 #include "platform/IoError.h"
+#include "platform/win32/ProcessInfo.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
@@ -21,12 +22,8 @@ int LastError() {
 std::wstring LongPath(const std::string& path) {
     const std::wstring wide = win32::Widen(path);
     if (wide.size() < MAX_PATH || wide.rfind(L"\\\\", 0) == 0) return wide;
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return wide;
-    full.resize(length);
-    return L"\\\\?\\" + full;
+    const std::optional<std::wstring> full = win32::FullPathName(wide);
+    return full ? L"\\\\?\\" + *full : wide;
 }
 
 void WriteAll(HANDLE handle, const char* data, std::size_t size, const std::string& target) {

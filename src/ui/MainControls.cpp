@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "ui/resource.h"
 
@@ -60,6 +61,12 @@ constexpr ControlLayout kControls[] = {
      369, 40, nullptr},
 };
 
+constexpr std::pair<int, bool TCsvOptions::*> kOptionBoxes[] = {
+    {IDC_CHECKBOX_INDEX, &TCsvOptions::Index},       {IDC_CHECKBOX_RCR, &TCsvOptions::RCR},
+    {IDC_CHECKBOX_DATETIME, &TCsvOptions::DateTime}, {IDC_CHECKBOX_VALID, &TCsvOptions::VALID},
+    {IDC_CHECKBOX_SNEW, &TCsvOptions::SNEW},
+};
+
 } // namespace
 
 void MainControls::Create(HWND window, HINSTANCE instance) {
@@ -88,8 +95,7 @@ void MainControls::Create(HWND window, HINSTANCE instance) {
     reportLabel_ = GetDlgItem(window, IDC_REPORT_LABEL);
     // Lists of thousands of names must neither be cut nor refused.
     SendMessageW(fileList_, EM_SETLIMITTEXT, 0, 0);
-    for (int id : {IDC_CHECKBOX_INDEX, IDC_CHECKBOX_DATETIME, IDC_CHECKBOX_SNEW})
-        SendMessageW(GetDlgItem(window, id), BM_SETCHECK, BST_CHECKED, 0);
+    SetOptions(TCsvOptions{});
 }
 
 void MainControls::AddHint(HWND control, const wchar_t* text) {
@@ -104,27 +110,16 @@ void MainControls::AddHint(HWND control, const wchar_t* text) {
 }
 
 TCsvOptions MainControls::Options() const {
-    const auto checked = [this](int id) {
-        return SendMessageW(GetDlgItem(window_, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    };
     TCsvOptions options;
-    options.Index = checked(IDC_CHECKBOX_INDEX);
-    options.RCR = checked(IDC_CHECKBOX_RCR);
-    options.DateTime = checked(IDC_CHECKBOX_DATETIME);
-    options.VALID = checked(IDC_CHECKBOX_VALID);
-    options.SNEW = checked(IDC_CHECKBOX_SNEW);
+    for (const auto& [id, member] : kOptionBoxes)
+        options.*member = SendMessageW(GetDlgItem(window_, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
     return options;
 }
 
 void MainControls::SetOptions(const TCsvOptions& options) {
-    const auto check = [this](int id, bool on) {
-        SendMessageW(GetDlgItem(window_, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-    };
-    check(IDC_CHECKBOX_INDEX, options.Index);
-    check(IDC_CHECKBOX_RCR, options.RCR);
-    check(IDC_CHECKBOX_DATETIME, options.DateTime);
-    check(IDC_CHECKBOX_VALID, options.VALID);
-    check(IDC_CHECKBOX_SNEW, options.SNEW);
+    for (const auto& [id, member] : kOptionBoxes)
+        SendMessageW(GetDlgItem(window_, id), BM_SETCHECK,
+                     options.*member ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainControls::SetFont(HFONT font) {

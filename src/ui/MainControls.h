@@ -11,8 +11,8 @@ namespace nordavel::win32 {
 // the order the Tab key takes them in; the five option boxes read and set as TCsvOptions.
 class MainControls {
 public:
-    // Creates them in `window`, in MS Gothic until the settings name a font; Index, Date+Time
-    // and S/N,E/W ticked.
+    // Creates them in `window`, in MS Gothic until the settings name a font; the boxes ticked as
+    // TCsvOptions starts (Index, Date+Time and S/N,E/W).
     void Create(HWND window, HINSTANCE instance);
 
     HWND FileList() const noexcept { return fileList_; }

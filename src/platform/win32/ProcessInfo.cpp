@@ -21,6 +21,15 @@ std::string ExecutablePath() {
     }
 }
 
+std::optional<std::wstring> FullPathName(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (size == 0 || length == 0 || length >= size) return std::nullopt;
+    full.resize(length);
+    return full;
+}
+
 std::vector<std::string> CommandLineParameters() {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
