@@ -31,11 +31,9 @@ bool InOrderWithin(const std::vector<std::string>& part, const std::vector<std::
 }
 
 bool SameOptions(const CliOptions& a, const CliOptions& b) {
-    return a.csv.Index == b.csv.Index && a.csv.RCR == b.csv.RCR &&
-           a.csv.DateTime == b.csv.DateTime && a.csv.VALID == b.csv.VALID &&
-           a.csv.SNEW == b.csv.SNEW && a.codePage == b.codePage && a.help == b.help &&
+    return a.csv == b.csv && a.codePage == b.codePage && a.help == b.help &&
            a.version == b.version && a.format == b.format &&
-           a.utcOffsetMinutes == b.utcOffsetMinutes;
+           a.gpx.utcOffsetMinutes == b.gpx.utcOffsetMinutes;
 }
 
 } // namespace

@@ -39,10 +39,13 @@ private:
     std::size_t position_ = 0;
 };
 
-class NullReport : public ReportLog {
+// Worded as the programs word it, so that the wording of every event is fuzzed too.
+class NullReport final : public ReportLines {
 public:
-    void Clear() override {}
-    void Add(std::string_view) override {}
+    void RunBegun() override {}
+
+private:
+    void Line(std::string_view) override {}
     void Reveal() override {}
 };
 
@@ -62,7 +65,7 @@ const std::string& WorkFolder() {
 void ScanInOrderFromInput(const std::uint8_t* data, std::size_t size, const CodePage& codePage) {
     BytesSource source(data, size);
     TextReader reader(source, codePage);
-    TLogScanner scanner(reader);
+    LogScanner scanner(reader);
     static constexpr std::string_view kTags[] = {"<name>",        "<description>", "<point>",
                                                  "<coordinates>", "<br>",          ")"};
     std::string text;
@@ -119,14 +122,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, file);
     std::fclose(file);
     NullReport report;
-    const TConversionOutcome outcome = ConvertLogFile(log, TCsvOptions{}, report, codePage);
+    const ConversionOutcome outcome = ConvertLogFile(log, CsvOptions{}, report, codePage);
     const bool csvExists = std::filesystem::exists(WorkFolder() + "/log.csv");
-    if (csvExists != (outcome.Count > 0)) std::abort();
+    if (csvExists != (outcome.result == ConversionResult::Converted)) std::abort();
     std::filesystem::remove(WorkFolder() + "/log.csv");
 
     // Offsets of up to a day either way, from the input.
-    GpxTrackLayout gpx(size > 0 ? (data[size - 1] - 128) * 11 : 0);
-    const std::int32_t records = ConvertLogFile(log, gpx, report, codePage).Count;
+    GpxTrackLayout gpx({.timeZone = {}, .utcOffsetMinutes = size > 0 ? (data[size - 1] - 128) * 11 : 0});
+    const std::int32_t records = ConvertLogFile(log, gpx, report, codePage).records;
     const std::string gpxName = WorkFolder() + "/log.gpx";
     if (std::filesystem::exists(gpxName) != (records > 0)) std::abort();
     if (records > 0) CheckGpx(gpxName, records);

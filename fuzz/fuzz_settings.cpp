@@ -149,8 +149,8 @@ struct Machine {
     std::size_t current = 0; // the monitor the main window is on before loading
     WindowSize window;
     std::uint32_t locale = 1033;
-    TCsvOptions options;
-    TFontSettings font;
+    CsvOptions options;
+    FontSettings font;
     bool fileExists = true;
     bool createFails = false;
     int writesBeforeFailure = -1;
@@ -174,12 +174,12 @@ Machine MachineFrom(FuzzedDataProvider& input) {
     machine.window.width = input.ConsumeIntegralInRange(0, 9000);
     machine.window.height = input.ConsumeIntegralInRange(0, 9000);
     machine.locale = input.ConsumeBool() ? kJapaneseLocale : input.ConsumeIntegral<std::uint32_t>();
-    machine.options = TCsvOptions{input.ConsumeBool(), input.ConsumeBool(), input.ConsumeBool(),
-                                  input.ConsumeBool(), input.ConsumeBool()};
-    machine.font.Charset = input.ConsumeIntegral<std::uint8_t>();
-    machine.font.Size = input.ConsumeIntegral<std::int32_t>();
+    machine.options = CsvOptions{input.ConsumeBool(), input.ConsumeBool(), input.ConsumeBool(),
+                                 input.ConsumeBool(), input.ConsumeBool()};
+    machine.font.charset = input.ConsumeIntegral<std::uint8_t>();
+    machine.font.size = input.ConsumeIntegral<std::int32_t>();
     // What the program starts with, or what an earlier load read.
-    machine.font.Name = input.PickValueInArray({"Tahoma", "Nordic Sans", "", "Mono 2"});
+    machine.font.name = input.PickValueInArray({"Tahoma", "Nordic Sans", "", "Mono 2"});
     machine.fileExists = input.ConsumeBool();
     machine.createFails = input.ConsumeBool();
     machine.writesBeforeFailure = input.ConsumeBool() ? input.ConsumeIntegralInRange(0, 11) : -1;
@@ -198,7 +198,9 @@ public:
     LoadContext Context() {
         return LoadContext{"C:\\Tools\\", machine_.window, machine_.locale,
                            machine_.workAreas[machine_.current],
-                           [this](Point topLeft) { return WorkAreaAt(topLeft); }};
+                           [this](const Rect& window) {
+                               return WorkAreaAt(Point{window.left, window.top});
+                           }};
     }
 
 private:
@@ -237,9 +239,9 @@ std::string_view FolderAsResolved(std::string_view folder) {
     return folder;
 }
 
-bool SameOptions(const TCsvOptions& a, const TCsvOptions& b) {
-    return a.Index == b.Index && a.RCR == b.RCR && a.DateTime == b.DateTime && a.VALID == b.VALID &&
-           a.SNEW == b.SNEW;
+bool SameOptions(const CsvOptions& a, const CsvOptions& b) {
+    return a.index == b.index && a.rcr == b.rcr && a.dateTime == b.dateTime && a.valid == b.valid &&
+           a.snew == b.snew;
 }
 
 // Every value reads back as written, in each form the file may hold it.
@@ -265,10 +267,10 @@ std::optional<WindowSettings> LoadAndCheck(IniStore& store, FakeScreen& screen,
         return loaded;
     }
     Check(loaded && store.exists, "a load that nothing fails succeeds, and the file exists");
-    Check(screen.movedTo.size() <= 1, "the window is moved once at most to learn its monitor");
+    Check(screen.movedTo.size() <= 1, "the monitor of the stored position is asked for once at most");
     const Rect area =
         screen.movedTo.empty() ? machine.workAreas[machine.current] : screen.areaThere;
-    const Point at = loaded->MainPosition;
+    const Point at = loaded->mainPosition;
     if (machine.window.width <= area.Width())
         Check(at.x >= area.left && at.x + machine.window.width <= area.right,
               "inside the work area across");
@@ -338,23 +340,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     other.locale = machine.locale == kJapaneseLocale ? 1033 : machine.locale;
     FakeScreen again(other);
     const WindowSettings different{
-        first->DialogFolder + "x", Point{first->MainPosition.x ^ 1, first->MainPosition.y ^ 1},
-        TFontSettings{static_cast<std::uint8_t>(first->Font.Charset + 1), first->Font.Name + "x",
-                      first->Font.Size ^ 1},
-        TCsvOptions{!first->Options.Index, !first->Options.RCR, !first->Options.DateTime,
-                    !first->Options.VALID, !first->Options.SNEW}};
+        first->dialogFolder + "x", Point{first->mainPosition.x ^ 1, first->mainPosition.y ^ 1},
+        FontSettings{static_cast<std::uint8_t>(first->font.charset + 1), first->font.Name + "x",
+                     first->font.Size ^ 1},
+        CsvOptions{!first->csvOptions.index, !first->csvOptions.rcr, !first->csvOptions.dateTime,
+                   !first->csvOptions.valid, !first->csvOptions.snew}};
     const std::optional<WindowSettings> second = LoadAndCheck(reread, again, other, different);
     Check(second.has_value(), "the saved file loads");
-    Check(FolderAsResolved(second->DialogFolder) == FolderAsResolved(first->DialogFolder),
+    Check(FolderAsResolved(second->dialogFolder) == FolderAsResolved(first->dialogFolder),
           "the dialog's folder comes back");
-    Check(second->Font == first->Font, "the font comes back");
-    Check(SameOptions(second->Options, first->Options), "the options come back");
+    Check(second->font == first->font, "the font comes back");
+    Check(SameOptions(second->csvOptions, first->csvOptions), "the options come back");
     // The position comes back when the window fits where it was put: a window larger than its
     // monitor's work area hangs over an edge, where another monitor may be nearer.
     const WindowSize window = machine.window;
     const Rect area =
         screen.movedTo.empty() ? machine.workAreas[machine.current] : screen.areaThere;
     if (window.width <= area.Width() && window.height <= area.Height())
-        Check(second->MainPosition == first->MainPosition, "the window's position comes back");
+        Check(second->mainPosition == first->mainPosition, "the window's position comes back");
     return 0;
 }

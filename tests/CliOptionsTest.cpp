@@ -11,21 +11,14 @@ using Args = std::vector<std::string>;
 TEST(CliOptions, DefaultsAndFlags) {
     ParseResult result = ParseArguments({"a.kml"});
     EXPECT_EQ(result.error, "");
-    const TCsvOptions defaults;
-    EXPECT_EQ(result.options.csv.Index, defaults.Index);
-    EXPECT_EQ(result.options.csv.RCR, defaults.RCR);
-    EXPECT_EQ(result.options.csv.DateTime, defaults.DateTime);
-    EXPECT_EQ(result.options.csv.VALID, defaults.VALID);
-    EXPECT_EQ(result.options.csv.SNEW, defaults.SNEW);
+    const CsvOptions defaults;
+    EXPECT_EQ(result.options.csv, defaults);
 
     result = ParseArguments({"--no-index", "--rcr", "--no-datetime", "--valid", "--no-snew",
                              "a.kml", "--index", "b.kml"});
     EXPECT_EQ(result.error, "");
-    EXPECT_TRUE(result.options.csv.Index) << "the last word wins";
-    EXPECT_TRUE(result.options.csv.RCR);
-    EXPECT_FALSE(result.options.csv.DateTime);
-    EXPECT_TRUE(result.options.csv.VALID);
-    EXPECT_FALSE(result.options.csv.SNEW);
+    EXPECT_EQ(result.options.csv, (CsvOptions{true, true, false, true, false}))
+        << "the last word wins";
     EXPECT_EQ(result.options.files, (Args{"a.kml", "b.kml"}));
     EXPECT_FALSE(result.options.recursive);
     EXPECT_TRUE(ParseArguments({"-r", "logs"}).options.recursive);
@@ -38,18 +31,18 @@ TEST(CliOptions, CodePageAndFileNames) {
     result = ParseArguments({"--codepage=CP1252", "--", "--rcr", "-"});
     EXPECT_EQ(result.options.codePage.value_or(""), "CP1252");
     EXPECT_EQ(result.options.files, (Args{"--rcr", "-"}));
-    EXPECT_FALSE(result.options.csv.RCR);
+    EXPECT_FALSE(result.options.csv.rcr);
 }
 
 TEST(CliOptions, FormatAndUtcOffset) {
     EXPECT_EQ(ParseArguments({"a.kml"}).options.format, OutputFormat::Csv);
     ParseResult result = ParseArguments({"--format", "gpx", "--utc-offset", "-05:30", "a.kml"});
     EXPECT_EQ(result.options.format, OutputFormat::Gpx);
-    EXPECT_EQ(result.options.utcOffsetMinutes, -330);
+    EXPECT_EQ(result.options.gpx.utcOffsetMinutes, -330);
     EXPECT_EQ(result.options.files, (Args{"a.kml"}));
     result = ParseArguments({"--format=gpx", "--format=csv", "--utc-offset=+09:00", "a.kml"});
     EXPECT_EQ(result.options.format, OutputFormat::Csv);
-    EXPECT_EQ(result.options.utcOffsetMinutes, 540);
+    EXPECT_EQ(result.options.gpx.utcOffsetMinutes, 540);
     for (const Args& wrong : {Args{"--format", "GPX", "a.kml"}, Args{"--utc-offset=9", "a.kml"},
                               Args{"a.kml", "--utc-offset"}, Args{"--formats=gpx", "a.kml"}})
         EXPECT_NE(ParseArguments(wrong).error, "") << wrong.front();

@@ -32,6 +32,7 @@ using test::TempDir;
 using test::WriteBytes;
 using Events = std::vector<std::string>;
 using Names = std::vector<std::string>;
+using enum ConversionResult;
 
 CodePage Cp1252() {
     return *CodePage::FromName("1252");
@@ -39,7 +40,7 @@ CodePage Cp1252() {
 
 class ConvertLogFileTest : public ::testing::Test {
 protected:
-    TConversionOutcome Convert(const std::string& log, const TCsvOptions& options = {}) {
+    ConversionOutcome Convert(const std::string& log, const CsvOptions& options = {}) {
         return ConvertLogFile(log, options, report, Cp1252());
     }
     std::string Folder() const {
@@ -59,9 +60,9 @@ const std::vector<test::TrackPoint> kThreePoints = {
 TEST_F(ConvertLogFileTest, TrackPointsBecomeRecordsWithoutRevealingTheReport) {
     const std::string log = dir.File("walk.kml");
     WriteBytes(log, CameraLog(kThreePoints));
-    const TConversionOutcome outcome = Convert(log);
-    EXPECT_TRUE(outcome.Completed);
-    EXPECT_EQ(outcome.Count, 3);
+    const ConversionOutcome outcome = Convert(log);
+    EXPECT_EQ(outcome.result, Converted);
+    EXPECT_EQ(outcome.records, 3);
     EXPECT_EQ(ReadBytes(dir.File("walk.csv")),
               "INDEX,TIME,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT\r\n"
               "1,2023/07/06 10:15:30,35.681200,N,139.767100,E,40.0\r\n"
@@ -75,15 +76,14 @@ TEST_F(ConvertLogFileTest, TrackPointsBecomeRecordsWithoutRevealingTheReport) {
 TEST_F(ConvertLogFileTest, OneRecordIsStillRecords) {
     const std::string log = dir.File("one.kml");
     WriteBytes(log, CameraLog({kThreePoints[0]}));
-    EXPECT_EQ(Convert(log).Count, 1);
+    EXPECT_EQ(Convert(log).records, 1);
     EXPECT_EQ(report.lines.at(2), "  Output: 1 records");
 }
 
 TEST_F(ConvertLogFileTest, MissingLog) {
     const std::string log = dir.File("missing.kml");
-    const TConversionOutcome outcome = Convert(log);
-    EXPECT_FALSE(outcome.Completed);
-    EXPECT_EQ(outcome.Count, -1);
+    const ConversionOutcome outcome = Convert(log);
+    EXPECT_EQ(outcome.result, NotFound);
     EXPECT_EQ(report.events, (Events{"reveal", "line:Not found: " + log, "line:"}));
     EXPECT_TRUE(FolderEntries(dir.Path()).empty());
 }
@@ -91,9 +91,8 @@ TEST_F(ConvertLogFileTest, MissingLog) {
 TEST_F(ConvertLogFileTest, NotACameraLogLeavesNothingBehind) {
     const std::string log = dir.File("route.kml");
     WriteBytes(log, "<kml><Document><name>route</name></Document></kml>\r\n");
-    const TConversionOutcome outcome = Convert(log);
-    EXPECT_FALSE(outcome.Completed);
-    EXPECT_EQ(outcome.Count, -3);
+    const ConversionOutcome outcome = Convert(log);
+    EXPECT_EQ(outcome.result, NotCameraLog);
     EXPECT_EQ(report.events, (Events{"line:Path: " + Folder(), "line:File: route.kml", "reveal",
                                      "line:  Not file of \"EXILIM LOG\": " + log, "reveal",
                                      "line:  Error!!", "line:"}));
@@ -119,9 +118,8 @@ TEST_F(ConvertLogFileTest, CameraLogsWithoutRecords) {
         RecordingReport fresh;
         const std::string log = dir.File("empty.kml");
         WriteBytes(log, c.log);
-        const TConversionOutcome outcome = ConvertLogFile(log, {}, fresh, Cp1252());
-        EXPECT_TRUE(outcome.Completed) << c.what;
-        EXPECT_EQ(outcome.Count, 0) << c.what;
+        const ConversionOutcome outcome = ConvertLogFile(log, {}, fresh, Cp1252());
+        EXPECT_EQ(outcome.result, NoRecords) << c.what;
         EXPECT_EQ(fresh.events, (Events{"line:Path: " + Folder(), "line:File: empty.kml", "reveal",
                                         "line:  No valid data", "line:"}))
             << c.what;
@@ -133,9 +131,8 @@ TEST_F(ConvertLogFileTest, CsvThatCannotBeCreated) {
     const std::string log = dir.File("walk.kml");
     WriteBytes(log, CameraLog(kThreePoints));
     std::filesystem::create_directory(dir.Path() / "walk.csv");
-    const TConversionOutcome outcome = Convert(log);
-    EXPECT_FALSE(outcome.Completed);
-    EXPECT_EQ(outcome.Count, -2);
+    const ConversionOutcome outcome = Convert(log);
+    EXPECT_EQ(outcome.result, CannotCreate);
     EXPECT_EQ(report.events,
               (Events{"reveal", "line:Cannot create file: " + dir.File("walk.csv"), "line:"}));
     // The log was closed again: it can be removed at once.
@@ -150,7 +147,7 @@ TEST_F(ConvertLogFileTest, ReadOnlyCsvIsNotReplaced) {
     WriteBytes(csv, "earlier");
     std::filesystem::permissions(test::FromUtf8(csv), std::filesystem::perms::owner_read |
                                                           std::filesystem::perms::group_read);
-    EXPECT_EQ(Convert(log).Count, -2);
+    EXPECT_EQ(Convert(log).result, CannotCreate);
     EXPECT_EQ(ReadBytes(csv), "earlier");
     EXPECT_EQ(FolderEntries(dir.Path()), (Names{"walk.csv", "walk.kml"}));
 }
@@ -167,7 +164,7 @@ TEST_F(ConvertLogFileTest, NamesTooLongToCreate) {
     log.append(257 - log.size(), 't');
     ASSERT_EQ(log.size(), 257u);
     WriteBytes(log, CameraLog(kThreePoints));
-    EXPECT_EQ(Convert(log).Count, -2);
+    EXPECT_EQ(Convert(log).result, CannotCreate);
     EXPECT_FALSE(Exists(log + ".csv"));
 }
 
@@ -176,13 +173,13 @@ TEST_F(ConvertLogFileTest, ExistingCsvSurvivesEveryFailureAndIsReplacedOnSuccess
     const std::string csv = dir.File("walk.csv");
     WriteBytes(csv, "earlier");
     WriteBytes(log, "<kml>not a camera log</kml>");
-    EXPECT_EQ(Convert(log).Count, -3);
+    EXPECT_EQ(Convert(log).result, NotCameraLog);
     EXPECT_EQ(ReadBytes(csv), "earlier");
     WriteBytes(log, CameraLog({}));
-    EXPECT_EQ(Convert(log).Count, 0);
+    EXPECT_EQ(Convert(log).result, NoRecords);
     EXPECT_EQ(ReadBytes(csv), "earlier");
     WriteBytes(log, CameraLog(kThreePoints));
-    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(Convert(log).records, 3);
     EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
     EXPECT_EQ(FolderEntries(dir.Path()), (Names{"walk.csv", "walk.kml"}));
 }
@@ -191,7 +188,7 @@ TEST_F(ConvertLogFileTest, ExistingCsvSurvivesEveryFailureAndIsReplacedOnSuccess
 TEST_F(ConvertLogFileTest, CsvNameFromLogName) {
     const std::string log = dir.File("Track.KML");
     WriteBytes(log, CameraLog(kThreePoints));
-    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(Convert(log).records, 3);
     EXPECT_TRUE(Exists(dir.File("Track.csv")));
 }
 
@@ -202,7 +199,7 @@ TEST_F(ConvertLogFileTest, LogLayoutQuirks) {
     const std::string documentDescription = "<description>GPS log</description>\r\n";
     text.erase(text.find(documentDescription), documentDescription.size());
     WriteBytes(log, text);
-    EXPECT_EQ(Convert(log).Count, 2);
+    EXPECT_EQ(Convert(log).records, 2);
     EXPECT_EQ(ReadBytes(dir.File("nodoc.csv")).find("1,2023"), std::string::npos);
 }
 
@@ -210,7 +207,7 @@ TEST_F(ConvertLogFileTest, DoubleByteTextReachesTheCsvUnchanged) {
     const std::string log = dir.File("sjis.kml");
     // Katakana A (0x83 0x41) in the index and in the time; 'A' must not become 'a'.
     WriteBytes(log, CameraLog({{"7\x83\x41", "2023/07/06 10:15:30\x83\x41", "1,2,3"}}));
-    EXPECT_EQ(ConvertLogFile(log, {}, report, *CodePage::FromName("932")).Count, 1);
+    EXPECT_EQ(ConvertLogFile(log, {}, report, *CodePage::FromName("932")).records, 1);
     EXPECT_EQ(ReadBytes(dir.File("sjis.csv")),
               "INDEX,TIME,LATITUDE,N/S,LONGITUDE,E/W,HEIGHT\r\n"
               "7\x83\x41,2023/07/06 10:15:30\x83\x41,2,N,1,E,3\r\n");
@@ -224,9 +221,8 @@ TEST_F(ConvertLogFileTest, LineLongerThanTheLimitEndsThisFileOnly) {
     text += "<name>4</name>\r\n<description>" + std::string(kMaxLineBytes, 'x');
     WriteBytes(log, text);
     WriteBytes(csv, "earlier");
-    const TConversionOutcome outcome = Convert(log);
-    EXPECT_FALSE(outcome.Completed);
-    EXPECT_EQ(outcome.Count, kLineTooLong);
+    const ConversionOutcome outcome = Convert(log);
+    EXPECT_EQ(outcome.result, LineTooLong);
     EXPECT_EQ(report.events, (Events{"line:Path: " + Folder(), "line:File: long.kml", "reveal",
                                      "line:  Line longer than 64 MiB: " + log, "reveal",
                                      "line:  Error!!", "line:"}));
@@ -287,7 +283,7 @@ TEST_F(ConvertLogFileTest, ReplacedCsvKeepsItsAttributesAndAccessList) {
     ASSERT_NE(AccessList(test::FromUtf8(dir.File("new.csv")).wstring()), before)
         << std::string(before.begin(), before.end());
 
-    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(Convert(log).records, 3);
     EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
     EXPECT_TRUE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     const std::wstring after = AccessList(wide);
@@ -302,8 +298,8 @@ TEST_F(ConvertLogFileTest, OnlyRegularFilesAreLogs) {
     std::filesystem::create_directory(dir.Path() / "folder.kml");
     for (const std::string& log : {fifo, dir.File("folder.kml"), std::string("/dev/zero")}) {
         RecordingReport fresh;
-        const TConversionOutcome outcome = ConvertLogFile(log, {}, fresh, Cp1252());
-        EXPECT_EQ(outcome.Count, kLogNotOpened) << log;
+        const ConversionOutcome outcome = ConvertLogFile(log, {}, fresh, Cp1252());
+        EXPECT_EQ(outcome.result, NotFound) << log;
         EXPECT_EQ(fresh.lines, (Names{"Not found: " + log, ""}));
     }
     EXPECT_EQ(FolderEntries(dir.Path()), (Names{"fifo.kml", "folder.kml"}));
@@ -319,7 +315,7 @@ TEST_F(ConvertLogFileTest, ReplacedCsvKeepsItsPermissionsAndOwner) {
     if (root) {
         ASSERT_EQ(::chown(csv.c_str(), 4321, 4322), 0);
     }
-    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(Convert(log).records, 3);
     struct stat info {};
     ASSERT_EQ(::stat(csv.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0600u) << "a private track stays private";
@@ -337,7 +333,7 @@ TEST_F(ConvertLogFileTest, SymbolicLinkIsReplacedNotWrittenThrough) {
     WriteBytes(log, CameraLog(kThreePoints));
     WriteBytes(elsewhere, "not yours");
     std::filesystem::create_symlink(test::FromUtf8(elsewhere), test::FromUtf8(csv));
-    EXPECT_EQ(Convert(log).Count, 3);
+    EXPECT_EQ(Convert(log).records, 3);
     EXPECT_FALSE(std::filesystem::is_symlink(test::FromUtf8(csv)));
     EXPECT_EQ(ReadBytes(csv).substr(0, 6), "INDEX,");
     EXPECT_EQ(ReadBytes(elsewhere), "not yours");

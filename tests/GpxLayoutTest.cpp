@@ -49,7 +49,7 @@ TEST(GpxLayout, EscapingKeepsTextAndMakesItValidXml) {
 TEST(GpxLayout, SmallLogBecomesOneTrack) {
     test::TempDir dir;
     test::RecordingReport report;
-    GpxTrackLayout layout(9 * 60);
+    GpxTrackLayout layout({.timeZone = {}, .utcOffsetMinutes = 9 * 60});
     const std::string log = dir.File("trip & 'a'.KML");
     WriteBytes(log, CameraLog({
                         {"1\x83\x41", "2023/07/06 08:15:30", "+139.7671 , +35.6812 , 40.0"},
@@ -58,10 +58,10 @@ TEST(GpxLayout, SmallLogBecomesOneTrack) {
                         {"4", "2023/07/06 10:16:00", "1.5e+2,35.6,12"},
                         {"", "2023/07/06 10:16:10", "-122.4194,37.7749,1.5e+2"},
                     }));
-    const TConversionOutcome outcome =
+    const ConversionOutcome outcome =
         ConvertLogFile(log, layout, report, *CodePage::FromName("932"));
-    EXPECT_TRUE(outcome.Completed);
-    EXPECT_EQ(outcome.Count, 4) << "the point without a valid longitude is not counted";
+    EXPECT_EQ(outcome.result, ConversionResult::Converted);
+    EXPECT_EQ(outcome.records, 4) << "the point without a valid longitude is not counted";
     EXPECT_EQ(
         ReadBytes(dir.File("trip & 'a'.gpx")),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
@@ -83,7 +83,8 @@ TEST(GpxLayout, SmallLogBecomesOneTrack) {
     WriteBytes(dir.File("bad.gpx"), "earlier");
     WriteBytes(dir.File("bad.kml"), CameraLog({{"1", "2023/07/06 10:00:00", "180,0,0"}}));
     EXPECT_EQ(
-        ConvertLogFile(dir.File("bad.kml"), layout, report, *CodePage::FromName("1252")).Count, 0);
+        ConvertLogFile(dir.File("bad.kml"), layout, report, *CodePage::FromName("1252")).result,
+        ConversionResult::NoRecords);
     EXPECT_EQ(ReadBytes(dir.File("bad.gpx")), "earlier");
     EXPECT_EQ(report.lines.at(report.lines.size() - 2), "  No valid data");
 }
@@ -93,7 +94,7 @@ std::vector<std::string> ZoneTimes(const char* zone, const std::vector<const cha
                                    std::vector<std::string>* reportLines = nullptr) {
     test::TempDir dir;
     test::RecordingReport report;
-    GpxTrackLayout layout(*TimeZone::Find(zone));
+    GpxTrackLayout layout({.timeZone = TimeZone::Find(zone)});
     std::vector<test::TrackPoint> points;
     for (const char* local : localTimes)
         points.push_back({"p", local, "13.4,52.5,30"});

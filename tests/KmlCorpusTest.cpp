@@ -37,10 +37,9 @@ TEST(KmlCorpus, OtherKindsOfKmlAreNotCameraLogs) {
         fs::copy_file(entry.path(), copy);
         const std::u8string name = copy.u8string();
         test::RecordingReport report;
-        const TConversionOutcome outcome = ConvertLogFile(std::string(name.begin(), name.end()), {},
-                                                          report, *CodePage::FromName("1252"));
-        EXPECT_FALSE(outcome.Completed) << entry.path();
-        EXPECT_EQ(outcome.Count, -3) << entry.path();
+        const ConversionOutcome outcome = ConvertLogFile(std::string(name.begin(), name.end()), {},
+                                                         report, *CodePage::FromName("1252"));
+        EXPECT_EQ(outcome.result, ConversionResult::NotCameraLog) << entry.path();
         EXPECT_EQ(test::FolderEntries(dir.Path()).size(), 1u) << entry.path();
     }
     EXPECT_GE(files, 20);

@@ -28,7 +28,7 @@ public:
         source_ = std::make_unique<MemorySource>(bytes, 5, failAt);
         reader_ = std::make_unique<TextReader>(*source_, *CodePage::FromName(codePage),
                                                TextReader::LetterCase::Lower);
-        scanner_ = std::make_unique<TLogScanner>(*reader_);
+        scanner_ = std::make_unique<LogScanner>(*reader_);
     }
     Scan(std::initializer_list<std::string> lines, std::size_t failAt = std::string::npos,
          const char* codePage = "1252")
@@ -37,9 +37,9 @@ public:
         source_ = std::make_unique<MemorySource>(std::move(raw.bytes), 5);
         reader_ = std::make_unique<TextReader>(*source_, *CodePage::FromName("1252"),
                                                TextReader::LetterCase::Lower);
-        scanner_ = std::make_unique<TLogScanner>(*reader_);
+        scanner_ = std::make_unique<LogScanner>(*reader_);
     }
-    TLogScanner* operator->() { return scanner_.get(); }
+    LogScanner* operator->() { return scanner_.get(); }
     std::string Pending() const { return std::string(scanner_->PendingText()); }
     // The scanner's texts as strings, each tag made for the one call.
     std::string ElementText(std::string_view tag) {
@@ -60,7 +60,7 @@ public:
 private:
     std::unique_ptr<MemorySource> source_;
     std::unique_ptr<TextReader> reader_;
-    std::unique_ptr<TLogScanner> scanner_;
+    std::unique_ptr<LogScanner> scanner_;
 };
 
 const std::vector<std::string> kPlacemark = {
@@ -228,7 +228,7 @@ TEST(LogScanner, TextJoinedPastTheLineLimitIsRefused) {
         TextReader reader(source, *CodePage::FromName("1252"), TextReader::LetterCase::Lower,
                           128 * 1024);
         std::string text;
-        TLogScanner(reader).ElementText(ElementTag("<name>"), text);
+        LogScanner(reader).ElementText(ElementTag("<name>"), text);
         return text;
     };
     EXPECT_THROW(elementText(300), LineTooLong);

@@ -51,10 +51,10 @@ TEST(SettingsValues, FoldersAndFontSizes) {
     EXPECT_EQ(ScreenFontSize(8, 96), 8);
     EXPECT_EQ(ScreenFontSize(8, 120), 6);
     EXPECT_EQ(ScreenFontSize(9, 144), 6);
-    EXPECT_EQ(MulDiv(5, 1, 2), 3) << "halves round away from zero";
-    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
-    EXPECT_EQ(MulDiv(7, 3, 0), -1);
-    EXPECT_EQ(MulDiv(2147483647, 2, 1), -1);
+    EXPECT_EQ(ScreenFontSize(5, 192), 3) << "halves round away from zero";
+    EXPECT_EQ(ScreenFontSize(-5, 192), -3);
+    EXPECT_EQ(ScreenFontSize(7, 0), -1);
+    EXPECT_EQ(ScreenFontSize(2147483647, 48), -1);
 }
 
 // A settings file in memory that records what was written, in order.
@@ -85,22 +85,22 @@ public:
     void Flush() override { flushed = true; }
 };
 
-// The screen and the system as a load sees them; records where the main window was moved to.
+// The screen and the system as a load sees them; records where it asked for a monitor.
 struct FakeScreen {
     std::uint32_t locale = 1033;
-    std::optional<Point> movedTo;
+    std::optional<Rect> askedAt;
 
     LoadContext Context() {
         return LoadContext{"C:\\Tools\\", WindowSize{474, 260}, locale, Rect{0, 0, 1280, 984},
-                           [this](Point topLeft) {
-                               movedTo = topLeft;
+                           [this](const Rect& window) {
+                               askedAt = window;
                                return Rect{0, 0, 1280, 984};
                            }};
     }
 };
 
 // What the windows hold before any load.
-const WindowSettings kStart{"", Point{10, 20}, kStartFontSettings, TCsvOptions{}};
+const WindowSettings kStart{"", Point{10, 20}, kStartFontSettings, CsvOptions{}};
 
 TEST(Settings, NoFileGivesTheBuiltInSettings) {
     MemoryStore store;
@@ -109,12 +109,12 @@ TEST(Settings, NoFileGivesTheBuiltInSettings) {
     const std::optional<WindowSettings> loaded = LoadSettings(store, kStart, screen.Context());
     ASSERT_TRUE(loaded.has_value());
     EXPECT_TRUE(store.exists) << "created";
-    EXPECT_EQ(loaded->DialogFolder, "C:\\Tools");
-    EXPECT_EQ(loaded->MainPosition, (Point{403, 362})) << "centred";
-    EXPECT_FALSE(screen.movedTo.has_value());
-    EXPECT_EQ(loaded->Font, kStartFontSettings);
-    EXPECT_TRUE(loaded->Options.Index);
-    EXPECT_FALSE(loaded->Options.RCR);
+    EXPECT_EQ(loaded->dialogFolder, "C:\\Tools");
+    EXPECT_EQ(loaded->mainPosition, (Point{403, 362})) << "centred";
+    EXPECT_FALSE(screen.askedAt.has_value());
+    EXPECT_EQ(loaded->font, kStartFontSettings);
+    EXPECT_TRUE(loaded->csvOptions.index);
+    EXPECT_FALSE(loaded->csvOptions.rcr);
 
     // Saving fills the file in the order of the keys.
     SaveSettings(store, *loaded);
@@ -140,19 +140,19 @@ TEST(Settings, StoredValuesAreRead) {
                     {"CSVopt/SNEW", "-1"}};
     FakeScreen screen;
     WindowSettings current = kStart; // the boxes as the user left them
-    current.Options.DateTime = false;
-    current.Options.VALID = true;
+    current.csvOptions.dateTime = false;
+    current.csvOptions.valid = true;
     const std::optional<WindowSettings> loaded = LoadSettings(store, current, screen.Context());
     ASSERT_TRUE(loaded.has_value());
-    EXPECT_EQ(loaded->DialogFolder, "D:\\gps");
-    EXPECT_EQ(screen.movedTo, (Point{32, 16})) << "moved there to learn that monitor";
-    EXPECT_EQ(loaded->MainPosition, (Point{32, 16}));
-    EXPECT_EQ(loaded->Font, (TFontSettings{44, "Arial", 8})) << "the charset's low 8 bits";
-    EXPECT_FALSE(loaded->Options.Index);
-    EXPECT_TRUE(loaded->Options.RCR);
-    EXPECT_TRUE(loaded->Options.VALID) << "not an integer: the box keeps its state";
-    EXPECT_TRUE(loaded->Options.SNEW);
-    EXPECT_FALSE(loaded->Options.DateTime) << "missing: the box keeps its state";
+    EXPECT_EQ(loaded->dialogFolder, "D:\\gps");
+    EXPECT_EQ(screen.askedAt, (Rect{32, 16, 32 + 474, 16 + 260})) << "the monitor there";
+    EXPECT_EQ(loaded->mainPosition, (Point{32, 16}));
+    EXPECT_EQ(loaded->font, (FontSettings{44, "Arial", 8})) << "the charset's low 8 bits";
+    EXPECT_FALSE(loaded->csvOptions.index);
+    EXPECT_TRUE(loaded->csvOptions.rcr);
+    EXPECT_TRUE(loaded->csvOptions.valid) << "not an integer: the box keeps its state";
+    EXPECT_TRUE(loaded->csvOptions.snew);
+    EXPECT_FALSE(loaded->csvOptions.dateTime) << "missing: the box keeps its state";
 
     // Saved back: the charset as kept.
     SaveSettings(store, *loaded);
@@ -164,14 +164,14 @@ TEST(Settings, FontDefaultsFollowTheLocaleAndTheLastLoad) {
     MemoryStore store;
     FakeScreen screen;
     WindowSettings current = kStart;
-    current.Font = TFontSettings{0, "Arial", 12}; // what an earlier load set
-    EXPECT_EQ(LoadSettings(store, current, screen.Context())->Font, current.Font)
+    current.font = FontSettings{0, "Arial", 12}; // what an earlier load set
+    EXPECT_EQ(LoadSettings(store, current, screen.Context())->font, current.font)
         << "missing keys keep the font";
     screen.locale = kJapaneseLocale;
-    EXPECT_EQ(LoadSettings(store, current, screen.Context())->Font, kJapaneseFontDefaults);
+    EXPECT_EQ(LoadSettings(store, current, screen.Context())->font, kJapaneseFontDefaults);
     // An empty value is read as empty text, not as the default.
     store.values["Font/FontName"] = "";
-    EXPECT_EQ(LoadSettings(store, current, screen.Context())->Font.Name, "");
+    EXPECT_EQ(LoadSettings(store, current, screen.Context())->font.name, "");
 }
 
 TEST(Settings, FailuresEndQuietly) {
@@ -182,7 +182,7 @@ TEST(Settings, FailuresEndQuietly) {
     store.values["Option/MainLeft"] = "5";
     FakeScreen screen;
     EXPECT_FALSE(LoadSettings(store, kStart, screen.Context()).has_value()) << "nothing to apply";
-    EXPECT_FALSE(screen.movedTo.has_value()) << "the window stays where it is";
+    EXPECT_FALSE(screen.askedAt.has_value()) << "the monitor it is on";
 
     MemoryStore readOnly;
     readOnly.writesBeforeFailure = 2;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion/ReportLog.h"
+#include "conversion/ConversionReport.h"
 #include "platform/ByteStream.h"
 
 namespace nordavel::test {
@@ -63,19 +63,20 @@ private:
     std::size_t limit_;
 };
 
-// A report that records every operation in order: "clear", "reveal", or the line added.
-class RecordingReport : public ReportLog {
+// The report's lines as both programs word them, and in `events` in order with "clear" for the
+// start of a run and "reveal" for each call for the user's attention.
+class RecordingReport : public ReportLines {
 public:
-    void Clear() override { events.push_back("clear"); }
-    void Reveal() override { events.push_back("reveal"); }
-    void Add(std::string_view text) override {
-        for (std::string_view line : SplitReportText(text)) {
-            events.push_back("line:" + std::string(line));
-            lines.emplace_back(line);
-        }
-    }
+    void RunBegun() override { events.push_back("clear"); }
     std::vector<std::string> events;
     std::vector<std::string> lines;
+
+private:
+    void Reveal() override { events.push_back("reveal"); }
+    void Line(std::string_view text) override {
+        events.push_back("line:" + std::string(text));
+        lines.emplace_back(text);
+    }
 };
 
 // A camera log holding the given placemarks, lines ending in CR LF.

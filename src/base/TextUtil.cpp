@@ -57,6 +57,10 @@ std::string_view ExtractFileExt(std::string_view path, PathStyle style) {
     return path.substr(ExtensionStart(path, style));
 }
 
+bool HasExtension(std::string_view path, std::string_view extension, PathStyle style) {
+    return LowerAscii(ExtractFileExt(path, style)) == LowerAscii(extension);
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view extension, PathStyle style) {
     std::string result(path.substr(0, ExtensionStart(path, style)));
     result += extension;

@@ -51,6 +51,9 @@ std::string_view ExtractFolder(std::string_view path, PathStyle style = kNativeP
 std::string_view ExtractFileName(std::string_view path, PathStyle style = kNativePathStyle);
 // The text from the last "." of the file part to the end, or empty text.
 std::string_view ExtractFileExt(std::string_view path, PathStyle style = kNativePathStyle);
+// True when the path's extension is `extension` (with its ".") in any letter case of A to Z.
+bool HasExtension(std::string_view path, std::string_view extension,
+                  PathStyle style = kNativePathStyle);
 // The path with its extension replaced by (or, without one, extended by) `extension`.
 std::string ChangeFileExt(std::string_view path, std::string_view extension,
                           PathStyle style = kNativePathStyle);

@@ -4,21 +4,10 @@
 
 namespace nordavel {
 
-std::string_view StatusText(const TConversionOutcome& outcome) noexcept {
-    if (outcome.Completed) return outcome.Count > 0 ? kStatusCompleted : kStatusNoData;
-    switch (outcome.Count) {
-    case kNotCameraLog:
-        return kStatusNotCameraLog;
-    case kCsvNotCreated:
-        return kStatusCannotCreate;
-    case kLogNotOpened:
-        return kStatusNotFound;
-    default:
-        return kStatusNoData;
-    }
-}
+namespace {
 
-std::string RemoveStatusPrefix(FileList& list, std::size_t index) {
+// The name a line holds, written back without the status of the last run when it had one.
+std::string TakeEditedName(FileList& list, std::size_t index) {
     std::string line = list.Line(index);
     if (const std::size_t separator = line.find('>'); separator != std::string::npos) {
         line = std::string(Trim(std::string_view(line).substr(separator + 1)));
@@ -27,43 +16,45 @@ std::string RemoveStatusPrefix(FileList& list, std::size_t index) {
     return std::string(Trim(line));
 }
 
-void SetLineStatus(FileList& list, std::size_t index, std::string_view status) {
-    std::string line(status);
-    line += "> ";
-    line += Trim(list.Line(index));
-    list.SetLine(index, line);
+} // namespace
+
+std::string_view StatusText(ConversionResult result) noexcept {
+    switch (result) {
+    case ConversionResult::Converted:
+        return kStatusCompleted;
+    case ConversionResult::NoRecords:
+    case ConversionResult::LineTooLong:
+        return "* No data ";
+    case ConversionResult::NotFound:
+        return "* Not found ";
+    case ConversionResult::CannotCreate:
+        return "* Cannot create Output file ";
+    case ConversionResult::NotCameraLog:
+        return "* Not file of EXILIM LOG ";
+    }
+    return "* No data ";
 }
 
-bool IsCsvName(std::string_view name) {
-    return UpperAscii(ExtractFileExt(name)) == ".CSV";
-}
-
-BatchSummary RunBatch(FileList& list, ReportLog& report, const OptionsReader& readOptions,
-                      const LogConverter& convert, ListNames names, OutputFormat format) {
+BatchSummary RunBatch(FileList& list, ConversionReport& report, const LogConverter& convert,
+                      ListNames names, OutputFormat format) {
     BatchSummary summary;
     if (list.Count() == 0) return summary;
-    report.Clear();
+    report.RunBegun();
     const std::size_t count = list.Count();
     for (std::size_t i = 0; i < count; ++i) {
         const std::string name =
-            names == ListNames::Edited ? RemoveStatusPrefix(list, i) : list.Line(i);
+            names == ListNames::Edited ? TakeEditedName(list, i) : list.Line(i);
         std::string_view status;
-        if (IsCsvName(name)) {
-            report.Reveal();
-            report.Add("CSV file is not accepted: " + std::string(ExtractFileName(name)) + "\r\n");
+        if (HasExtension(name, ".csv")) {
+            report.Rejected(ExtractFileName(name), OutputFormat::Csv);
             status = kStatusCsvRejected;
-        } else if (format == OutputFormat::Gpx && UpperAscii(ExtractFileExt(name)) == ".GPX") {
-            report.Reveal();
-            report.Add("GPX file is not accepted: " + std::string(ExtractFileName(name)) + "\r\n");
+        } else if (format == OutputFormat::Gpx && HasExtension(name, ".gpx")) {
+            report.Rejected(ExtractFileName(name), OutputFormat::Gpx);
             status = kStatusGpxRejected;
         } else {
-            status = StatusText(convert(name, readOptions()));
+            status = StatusText(convert(name).result);
         }
-        if (names == ListNames::Edited) {
-            SetLineStatus(list, i, status);
-        } else {
-            list.SetLine(i, std::string(status) + "> " + name);
-        }
+        list.SetLine(i, std::string(status) + "> " + name);
         ++summary.lines;
         if (status == kStatusCompleted) ++summary.completedWithData;
     }

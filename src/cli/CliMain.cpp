@@ -19,23 +19,19 @@ namespace nordavel::cli {
 
 namespace {
 
-// The report as it happens: each line goes to standard output when it is added, so that a file's
+// The report as it happens: each line goes to standard output when it is told, so that a file's
 // lines are out before the next file begins. Once standard output has failed, the run ends with
-// that error, and the lines that its unwinding adds go nowhere rather than fail again.
-class ConsoleReportLog : public ReportLog {
+// that error, and the lines that its unwinding tells go nowhere rather than fail again.
+class ConsoleReport final : public ReportLines {
 public:
-    void Clear() override {}
-    void Reveal() override {}
-    void Warn(std::string_view text) override {
+    void RunBegun() override {}
+    void Warning(std::string_view text) override {
         WriteStderr("nordavel-cli: warning: " + std::string(text) + "\n");
     }
-    void Add(std::string_view text) override {
-        std::string lines;
-        for (std::string_view line : SplitReportText(text)) {
-            lines += line;
-            lines += '\n';
-        }
-        Write(lines);
+    // What the command line's names came to, before the run, each followed by an empty line.
+    void Note(std::string_view text) {
+        Line(text);
+        Line("");
     }
     void Write(std::string_view text) {
         if (failed_) return;
@@ -48,10 +44,13 @@ public:
     }
 
 private:
+    void Line(std::string_view text) override { Write(std::string(text) + '\n'); }
+    void Reveal() override {}
+
     bool failed_ = false;
 };
 
-void PrintList(const VectorFileList& list, ConsoleReportLog& out) {
+void PrintList(const VectorFileList& list, ConsoleReport& out) {
     std::string text;
     for (const std::string& line : list.Lines()) {
         text += line;
@@ -66,22 +65,21 @@ int Fail(const std::exception& error) {
 }
 
 int Convert(const CliOptions& options, const CodePage& codePage) {
-    ConsoleReportLog report;
+    ConsoleReport report;
     VectorFileList list;
     try {
         const ExpandedFiles expanded =
             ExpandFileArguments(options.files, {.recursive = options.recursive});
         for (const std::string& note : expanded.notes)
-            report.Add(note + "\r\n");
+            report.Note(note);
         list = VectorFileList(expanded.files);
-        GpxTrackLayout gpx = options.timeZone ? GpxTrackLayout(*options.timeZone)
-                                              : GpxTrackLayout(options.utcOffsetMinutes);
+        GpxTrackLayout gpx(options.gpx);
         const BatchSummary summary = RunBatch(
-            list, report, [&] { return options.csv; },
-            [&](const std::string& name, const TCsvOptions& csv) {
+            list, report,
+            [&](const std::string& name) {
                 if (options.format == OutputFormat::Gpx)
                     return ConvertLogFile(name, gpx, report, codePage);
-                return ConvertLogFile(name, csv, report, codePage);
+                return ConvertLogFile(name, options.csv, report, codePage);
             },
             ListNames::Exact, options.format);
         PrintList(list, report);

@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include <array>
+#include <algorithm>
 #include <string_view>
 
 #include "conversion/UtcTime.h"
@@ -9,31 +9,34 @@ namespace nordavel::cli {
 
 namespace {
 
-struct Flag {
-    std::string_view name;
-    bool TCsvOptions::*member;
-};
-
-constexpr std::array<Flag, 5> kFlags{{
-    {"index", &TCsvOptions::Index},
-    {"rcr", &TCsvOptions::RCR},
-    {"datetime", &TCsvOptions::DateTime},
-    {"valid", &TCsvOptions::VALID},
-    {"snew", &TCsvOptions::SNEW},
-}};
-
-bool ApplyFlag(std::string_view argument, TCsvOptions& csv) {
+bool ApplyFlag(std::string_view argument, CsvOptions& csv) {
     if (argument.substr(0, 2) != "--") return false;
     argument.remove_prefix(2);
     const bool negated = argument.substr(0, 3) == "no-";
     if (negated) argument.remove_prefix(3);
-    for (const Flag& flag : kFlags) {
-        if (argument == flag.name) {
-            csv.*flag.member = !negated;
+    for (const CsvOptionRow& row : kCsvOptionRows) {
+        if (argument == row.flag) {
+            csv.*row.field = !negated;
             return true;
         }
     }
     return false;
+}
+
+// "  --index     / --no-index     INDEX column (*on)": the flags in columns, the default marked.
+std::string FlagUsageLines() {
+    const auto padded = [](std::string text, std::size_t width) {
+        text.resize(std::max(text.size(), width), ' ');
+        return text;
+    };
+    const CsvOptions defaults;
+    std::string lines;
+    for (const CsvOptionRow& row : kCsvOptionRows) {
+        lines += "  " + padded("--" + std::string(row.flag), 12) + "/ " +
+                 padded("--no-" + std::string(row.flag), 15) + std::string(row.usage) + " (*" +
+                 (defaults.*row.field ? "on" : "off") + ")\n";
+    }
+    return lines;
 }
 
 // The usage error for a zone name that is none, with up to five that hold it.
@@ -74,10 +77,10 @@ bool ApplyValueOption(const std::vector<std::string>& arguments, std::size_t& i,
             error = "unknown format " + std::string(value) + " (csv or gpx)";
         }
     } else if (name == "--time-zone") {
-        options.timeZone = TimeZone::Find(value);
-        if (!options.timeZone) error = UnknownZone(value);
+        options.gpx.timeZone = TimeZone::Find(value);
+        if (!options.gpx.timeZone) error = UnknownZone(value);
     } else if (const std::optional<int> offset = ParseUtcOffset(value)) {
-        options.utcOffsetMinutes = *offset;
+        options.gpx.utcOffsetMinutes = *offset;
         offsetGiven = true;
     } else {
         error = "UTC offset " + std::string(value) + " is not +HH:MM or -HH:MM";
@@ -111,7 +114,7 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
             return result;
         }
     }
-    if (offsetGiven && options.timeZone)
+    if (offsetGiven && options.gpx.timeZone)
         result.error = "--utc-offset and --time-zone cannot be given together";
     else if (options.files.empty() && !options.help && !options.version)
         result.error = "no log file named";
@@ -125,12 +128,8 @@ std::string UsageText() {
            "A FILE that is a folder stands for the *.kml files in it (any letter case, sorted);\n"
            "on Windows, * and ? in the last part of a FILE are expanded.\n"
            "\n"
-           "Options (the default is marked *):\n"
-           "  --index     / --no-index     INDEX column (*on)\n"
-           "  --rcr       / --no-rcr       RCR column, always T (*off)\n"
-           "  --datetime  / --no-datetime  date and time in one TIME column (*on)\n"
-           "  --valid     / --no-valid     VALID column, always SPS (*off)\n"
-           "  --snew      / --no-snew      unsigned coordinates with N/S and E/W columns (*on)\n"
+           "Options (the default is marked *):\n" +
+           FlagUsageLines() +
            "  --format csv|gpx             the output: CSV (*csv) or a GPX 1.1 track in UTF-8;\n"
            "                               the column options above apply to CSV only\n"
            "  --utc-offset +HH:MM          how far the camera's clock runs ahead of UTC (-HH:MM:\n"

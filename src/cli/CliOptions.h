@@ -5,17 +5,16 @@
 #include <vector>
 
 #include "conversion/CsvOptions.h"
+#include "conversion/GpxLayout.h"
 #include "conversion/TrackLayout.h"
-#include "zones/TimeZone.h"
 
 namespace nordavel::cli {
 
 struct CliOptions {
-    TCsvOptions csv;
-    std::optional<std::string> codePage; // as the user named it
     OutputFormat format = OutputFormat::Csv;
-    int utcOffsetMinutes = 0;         // of the camera's clock, for GPX times
-    std::optional<TimeZone> timeZone; // the camera's clock's, for GPX times
+    CsvOptions csv;
+    GpxOptions gpx;
+    std::optional<std::string> codePage; // as the user named it
     std::vector<std::string> files;
     bool recursive = false; // folders: their subfolders too
     bool help = false;

@@ -90,7 +90,7 @@ private:
             const std::string path = JoinPath(folder, entry.name, rules_.style);
             if (entry.isFolder) {
                 if (rules_.recursive) Folder(path);
-            } else if (UpperAscii(ExtractFileExt(entry.name, rules_.style)) == ".KML") {
+            } else if (HasExtension(entry.name, ".kml", rules_.style)) {
                 result_.files.push_back(path);
             }
         }

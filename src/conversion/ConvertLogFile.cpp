@@ -16,144 +16,162 @@ namespace {
 
 constexpr std::string_view kSignature = "<name>exilim log</name>";
 
-// Out of memory is told in the system's own words, like any other failure that ends a run.
-[[noreturn]] void PassOnOutOfMemory(const std::string& logFileName) {
-    throw IoError(OutOfMemoryError(), "Cannot convert", logFileName);
-}
-
-// The one conversion flow, for any layout. Instantiated for the CSV layout itself as well, so
-// that writing a record, once per track point, is a direct call the compiler can inline.
+// One conversion, step by step: open both files, scan the log into the output, finish the output.
+// Instantiated for the CSV layout itself as well, so that writing a record, once per track point,
+// is a direct call the compiler can inline.
 template <class Layout>
-TConversionOutcome Convert(const std::string& logFileName, Layout& layout, ReportLog& report,
-                           const CodePage& codePage) {
-    TConversionOutcome outcome;
-    std::int32_t skipped = 0;
+class Conversion {
+public:
+    Conversion(const std::string& logFileName, Layout& layout, ConversionReport& report,
+               const CodePage& codePage)
+        : logFileName_(logFileName), layout_(layout), report_(report), codePage_(codePage) {}
 
-    std::optional<InputTextFile> log;
-    try {
-        log.emplace(logFileName, codePage, TextReader::LetterCase::Lower);
-    } catch (const IoError&) {
-        report.Reveal();
-        report.Add("Not found: " + logFileName + "\r\n");
-        outcome.Count = kLogNotOpened;
-        return outcome;
-    } catch (const std::bad_alloc&) {
-        PassOnOutOfMemory(logFileName);
+    // Every failure is mapped to its outcome or passed on here, and nowhere else.
+    ConversionOutcome Run() {
+        try {
+            if (!Open()) return outcome_;
+        } catch (const std::bad_alloc&) {
+            PassOnOutOfMemory();
+        }
+        try {
+            Scan();
+            Finish();
+        } catch (const LineTooLong& tooLong) {
+            // Not the system's failure and not the run's: this file ends here, the run goes on.
+            BreakOff();
+            report_.LineTooLong(logFileName_, tooLong.Limit());
+            report_.Failed();
+            return {ConversionResult::LineTooLong, 0};
+        } catch (const std::bad_alloc&) {
+            BreakOff();
+            report_.Failed();
+            PassOnOutOfMemory();
+        } catch (...) {
+            BreakOff();
+            report_.Failed();
+            throw;
+        }
+        return outcome_;
     }
 
-    const std::string outputName = ChangeFileExt(logFileName, layout.Extension());
-    std::optional<FileReplacement> output;
-    try {
-        output.emplace(outputName);
-    } catch (const IoError&) {
-        report.Reveal();
-        report.Add("Cannot create file: " + outputName + "\r\n");
-        log->Close();
-        outcome.Count = kCsvNotCreated;
-        return outcome;
-    } catch (const std::bad_alloc&) {
-        PassOnOutOfMemory(logFileName);
+private:
+    // False when either file could not be opened; the outcome and the report say which.
+    bool Open() {
+        try {
+            log_.emplace(logFileName_, codePage_, TextReader::LetterCase::Lower);
+        } catch (const IoError&) {
+            report_.NotFound(logFileName_);
+            outcome_.result = ConversionResult::NotFound;
+            return false;
+        }
+        const std::string outputName = ChangeFileExt(logFileName_, layout_.Extension());
+        try {
+            output_.emplace(outputName);
+        } catch (const IoError& error) {
+            report_.CannotCreate(outputName, error.what());
+            log_->Close();
+            outcome_.result = ConversionResult::CannotCreate;
+            return false;
+        }
+        return true;
     }
 
-    // The finishing steps of a conversion broken off: an earlier output file stays as it was.
-    const auto breakOff = [&] {
-        log->Close();
-        output->Discard();
-        report.Reveal();
-    };
-    try {
-        TextWriter writer(*output, layout.OutputCodePage(codePage));
-        report.Add("Path: " + std::string(ExtractFilePath(logFileName)) +
-                   "\r\nFile: " + std::string(ExtractFileName(logFileName)));
-        layout.WriteStart(writer, logFileName);
+    void Scan() {
+        writer_.emplace(*output_, layout_.OutputCodePage(codePage_));
+        report_.FileBegun(ExtractFilePath(logFileName_), ExtractFileName(logFileName_));
+        layout_.WriteStart(*writer_, logFileName_);
 
-        TextReader& reader = log->Reader();
-        TLogScanner scanner(reader);
+        TextReader& reader = log_->Reader();
+        LogScanner scanner(reader);
         if (!scanner.FindText(kSignature)) {
-            report.Reveal();
-            report.Add("  Not file of \"EXILIM LOG\": " + logFileName);
-            outcome.Count = kNotCameraLog;
-        } else {
-            // Steps over the document's own description, so that the first one the loop meets
-            // is the first placemark's.
-            scanner.SkipPastTag("<description>");
-            const ElementTag name("<name>");
-            const ElementTag description("<description>");
-            const ElementTag coordinatesTag("<coordinates>");
-            // The coordinates are used before the next line is read; the others are kept.
-            std::string index;
-            std::string dateTime;
-            while (!reader.AtEnd()) {
-                scanner.ElementText(name, index);
-                scanner.DescriptionText(description, dateTime);
-                const std::string_view coordinates =
-                    scanner.NestedElementTextView("<point>", coordinatesTag);
-                if (!dateTime.empty()) {
-                    if (layout.WriteRecord(writer, index, dateTime, coordinates)) {
-                        ++outcome.Count;
-                    } else {
-                        ++skipped;
-                    }
+            report_.NotCameraLog(logFileName_);
+            outcome_.result = ConversionResult::NotCameraLog;
+            return;
+        }
+        // Steps over the document's own description, so that the first one the loop meets is
+        // the first placemark's.
+        scanner.SkipPastTag("<description>");
+        const ElementTag name("<name>");
+        const ElementTag description("<description>");
+        const ElementTag coordinatesTag("<coordinates>");
+        // The coordinates are used before the next line is read; the others are kept.
+        std::string index;
+        std::string dateTime;
+        while (!reader.AtEnd()) {
+            scanner.ElementText(name, index);
+            scanner.DescriptionText(description, dateTime);
+            const std::string_view coordinates =
+                scanner.NestedElementTextView("<point>", coordinatesTag);
+            if (!dateTime.empty()) {
+                if (layout_.WriteRecord(*writer_, index, dateTime, coordinates)) {
+                    ++outcome_.records;
+                } else {
+                    ++skipped_;
                 }
             }
-            outcome.Completed = true;
         }
+        outcome_.result =
+            outcome_.records > 0 ? ConversionResult::Converted : ConversionResult::NoRecords;
+    }
 
-        log->Close();
-        if (outcome.Count > 0) {
-            layout.WriteEnd(writer);
-            writer.Flush();
-            if (const std::optional<IoError> warning = output->Commit())
-                report.Warn(warning->what());
+    void Finish() {
+        log_->Close();
+        if (outcome_.result != ConversionResult::Converted) {
+            output_->Discard();
         } else {
-            output->Discard();
+            layout_.WriteEnd(*writer_);
+            writer_->Flush();
+            if (const std::optional<IoError> warning = output_->Commit())
+                report_.Warning(warning->what());
         }
-    } catch (const LineTooLong& tooLong) {
-        // Not the system's failure and not the run's: this file ends here, the run goes on.
-        breakOff();
-        report.Add("  Line longer than " + std::to_string(tooLong.Limit() / (1024 * 1024)) +
-                   " MiB: " + logFileName);
-        outcome = {false, kLineTooLong};
-    } catch (const std::bad_alloc&) {
-        breakOff();
-        report.Add("  Error!!\r\n");
-        PassOnOutOfMemory(logFileName);
-    } catch (...) {
-        breakOff();
-        report.Add("  Error!!\r\n");
-        throw;
+        switch (outcome_.result) {
+        case ConversionResult::Converted:
+            if (skipped_ > 0) report_.PointsSkipped(skipped_);
+            layout_.ReportNotes(report_);
+            report_.RecordsWritten(outcome_.records);
+            break;
+        case ConversionResult::NoRecords:
+            if (skipped_ > 0) report_.PointsSkipped(skipped_);
+            report_.NoRecords();
+            break;
+        default:
+            report_.Failed();
+        }
     }
 
-    if (outcome.Completed && skipped > 0) {
-        report.Reveal();
-        report.Add("  Skipped for lack of a valid position: " + std::to_string(skipped) +
-                   " records");
+    // The conversion broken off: an earlier output file stays as it was.
+    void BreakOff() noexcept {
+        if (log_) log_->Close();
+        if (output_) output_->Discard();
     }
-    if (outcome.Count > 0)
-        if (const std::string notes = layout.Notes(); !notes.empty()) report.Add(notes);
-    if (!outcome.Completed) {
-        report.Reveal();
-        report.Add("  Error!!\r\n");
-    } else if (outcome.Count > 0) {
-        report.Add("  Output: " + std::to_string(outcome.Count) + " records\r\n");
-    } else {
-        report.Reveal();
-        report.Add("  No valid data\r\n");
+
+    // Out of memory is told in the system's own words, like any other failure that ends a run.
+    [[noreturn]] void PassOnOutOfMemory() {
+        throw IoError(OutOfMemoryError(), "Cannot convert", logFileName_);
     }
-    return outcome;
-}
+
+    const std::string& logFileName_;
+    Layout& layout_;
+    ConversionReport& report_;
+    const CodePage& codePage_;
+    std::optional<InputTextFile> log_;
+    std::optional<FileReplacement> output_;
+    std::optional<TextWriter> writer_;
+    ConversionOutcome outcome_;
+    std::int32_t skipped_ = 0;
+};
 
 } // namespace
 
-TConversionOutcome ConvertLogFile(const std::string& logFileName, const TCsvOptions& options,
-                                  ReportLog& report, const CodePage& codePage) {
+ConversionOutcome ConvertLogFile(const std::string& logFileName, const CsvOptions& options,
+                                 ConversionReport& report, const CodePage& codePage) {
     CsvTrackLayout layout(options);
-    return Convert(logFileName, layout, report, codePage);
+    return Conversion(logFileName, layout, report, codePage).Run();
 }
 
-TConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
-                                  ReportLog& report, const CodePage& codePage) {
-    return Convert(logFileName, layout, report, codePage);
+ConversionOutcome ConvertLogFile(const std::string& logFileName, TrackLayout& layout,
+                                 ConversionReport& report, const CodePage& codePage) {
+    return Conversion(logFileName, layout, report, codePage).Run();
 }
 
 } // namespace nordavel

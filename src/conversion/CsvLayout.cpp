@@ -56,10 +56,10 @@ std::string_view TakeBeforeComma(std::string_view& rest) noexcept {
     return Trim(before);
 }
 
-void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::string_view value,
+void AppendHemisphereValue(LineBuilder& line, const CsvOptions& options, std::string_view value,
                            std::string_view letterPair) {
     value = WithoutPlus(value);
-    if (!options.SNEW) {
+    if (!options.snew) {
         line.Field(value);
         return;
     }
@@ -73,7 +73,7 @@ void AppendHemisphereValue(LineBuilder& line, const TCsvOptions& options, std::s
     line.Put(letter);
 }
 
-void AppendCoordinates(LineBuilder& line, const TCsvOptions& options,
+void AppendCoordinates(LineBuilder& line, const CsvOptions& options,
                        std::string_view coordinatesText) {
     const CoordinateTexts values = SplitCoordinates(coordinatesText);
     AppendHemisphereValue(line, options, values.latitude, "NS");
@@ -90,19 +90,19 @@ std::size_t RecordWorstCase(std::string_view indexText, std::string_view dateTim
 }
 
 // Builds the record into `room`, which holds RecordWorstCase characters; returns its length.
-std::size_t BuildRecord(char* room, const TCsvOptions& options, std::string_view indexText,
+std::size_t BuildRecord(char* room, const CsvOptions& options, std::string_view indexText,
                         std::string_view dateTimeText, std::string_view coordinatesText) {
     LineBuilder line(room);
-    if (options.Index) {
+    if (options.index) {
         line.Field(indexText);
         line.Put(',');
     }
-    if (options.RCR) line.Put("T,");
+    if (options.rcr) line.Put("T,");
     const std::size_t blank = dateTimeText.find(' ');
     const bool hasBlank = blank != std::string_view::npos;
     const std::string_view date(dateTimeText.data(), hasBlank ? blank : 0);
     const std::string_view time = hasBlank ? dateTimeText.substr(blank + 1) : dateTimeText;
-    if (options.DateTime) {
+    if (options.dateTime) {
         // The one column is the date part, a blank and the time part: the whole text when it
         // has a blank.
         if (!hasBlank) {
@@ -116,9 +116,31 @@ std::size_t BuildRecord(char* room, const TCsvOptions& options, std::string_view
         line.Field(time);
     }
     line.Put(',');
-    if (options.VALID) line.Put("SPS,");
+    if (options.valid) line.Put("SPS,");
     AppendCoordinates(line, options, coordinatesText);
     return line.Size();
+}
+
+std::string HeaderLine(const CsvOptions& options) {
+    std::string line;
+    if (options.index) line += "INDEX,";
+    if (options.rcr) line += "RCR,";
+    line += options.dateTime ? "TIME," : "DATE,TIME,";
+    if (options.valid) line += "VALID,";
+    line += "LATITUDE,";
+    if (options.snew) line += "N/S,";
+    line += "LONGITUDE,";
+    if (options.snew) line += "E/W,";
+    line += "HEIGHT";
+    return line;
+}
+
+void WriteCsvRecord(TextWriter& csv, const CsvOptions& options, std::string_view indexText,
+                    std::string_view dateTimeText, std::string_view coordinatesText) {
+    // A conversion writes hundreds of thousands of records: each is built straight into the
+    // writer's buffer.
+    char* room = csv.LineRoom(RecordWorstCase(indexText, dateTimeText, coordinatesText));
+    csv.EndLine(BuildRecord(room, options, indexText, dateTimeText, coordinatesText));
 }
 
 } // namespace
@@ -132,42 +154,13 @@ CoordinateTexts SplitCoordinates(std::string_view coordinatesText) noexcept {
     return values;
 }
 
-std::string HeaderLine(const TCsvOptions& options) {
-    std::string line;
-    if (options.Index) line += "INDEX,";
-    if (options.RCR) line += "RCR,";
-    line += options.DateTime ? "TIME," : "DATE,TIME,";
-    if (options.VALID) line += "VALID,";
-    line += "LATITUDE,";
-    if (options.SNEW) line += "N/S,";
-    line += "LONGITUDE,";
-    if (options.SNEW) line += "E/W,";
-    line += "HEIGHT";
-    return line;
-}
-
-std::string RecordLine(const TCsvOptions& options, std::string_view indexText,
-                       std::string_view dateTimeText, std::string_view coordinatesText) {
-    std::string line(RecordWorstCase(indexText, dateTimeText, coordinatesText), '\0');
-    line.resize(BuildRecord(line.data(), options, indexText, dateTimeText, coordinatesText));
-    return line;
-}
-
-void WriteRecord(TextWriter& csv, const TCsvOptions& options, std::string_view indexText,
-                 std::string_view dateTimeText, std::string_view coordinatesText) {
-    // A conversion writes hundreds of thousands of records: each is built straight into the
-    // writer's buffer.
-    char* room = csv.LineRoom(RecordWorstCase(indexText, dateTimeText, coordinatesText));
-    csv.EndLine(BuildRecord(room, options, indexText, dateTimeText, coordinatesText));
-}
-
 void CsvTrackLayout::WriteStart(TextWriter& out, std::string_view) {
     out.WriteLine(HeaderLine(options_));
 }
 
 bool CsvTrackLayout::WriteRecord(TextWriter& out, std::string_view indexText,
                                  std::string_view dateTimeText, std::string_view coordinatesText) {
-    nordavel::WriteRecord(out, options_, indexText, dateTimeText, coordinatesText);
+    WriteCsvRecord(out, options_, indexText, dateTimeText, coordinatesText);
     return true;
 }
 

@@ -11,17 +11,6 @@
 // parsed or reformatted, so the CSV file carries exactly the digits of the log.
 namespace nordavel {
 
-// The header line for these options, without line end.
-std::string HeaderLine(const TCsvOptions& options);
-
-// The record line for one track point, without line end.
-std::string RecordLine(const TCsvOptions& options, std::string_view indexText,
-                       std::string_view dateTimeText, std::string_view coordinatesText);
-
-// Writes the record line for one track point, with its line end.
-void WriteRecord(TextWriter& csv, const TCsvOptions& options, std::string_view indexText,
-                 std::string_view dateTimeText, std::string_view coordinatesText);
-
 // The three values of a "longitude,latitude,height" coordinates text, each trimmed: the
 // longitude before the first comma, the latitude up to the second, the height after it (further
 // commas included). Without a first comma both positions are empty and all of it is the height.
@@ -41,7 +30,7 @@ constexpr std::string_view WithoutPlus(std::string_view value) noexcept {
 // The CSV file with the given options.
 class CsvTrackLayout final : public TrackLayout {
 public:
-    explicit CsvTrackLayout(const TCsvOptions& options) : options_(options) {}
+    explicit CsvTrackLayout(const CsvOptions& options) : options_(options) {}
     std::string_view Extension() const noexcept override { return ".csv"; }
     CodePage OutputCodePage(const CodePage& logCodePage) const override { return logCodePage; }
     void WriteStart(TextWriter& out, std::string_view logFileName) override;
@@ -50,7 +39,7 @@ public:
     void WriteEnd(TextWriter&) override {}
 
 private:
-    TCsvOptions options_;
+    CsvOptions options_;
 };
 
 } // namespace nordavel

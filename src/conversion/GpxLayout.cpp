@@ -1,6 +1,7 @@
 #include "conversion/GpxLayout.h"
 
 #include "base/TextUtil.h"
+#include "conversion/ConversionReport.h"
 #include "conversion/CsvLayout.h"
 #include "conversion/UtcTime.h"
 #include "version/Version.h"
@@ -110,9 +111,7 @@ bool IsLongitude(std::string_view text) noexcept {
     return WithinDegrees(text, 180, false);
 }
 
-GpxTrackLayout::GpxTrackLayout(int utcOffsetMinutes) : utcOffsetMinutes_(utcOffsetMinutes) {}
-
-GpxTrackLayout::GpxTrackLayout(TimeZone zone) : zone_(std::move(zone)) {}
+GpxTrackLayout::GpxTrackLayout(GpxOptions options) : clock_(std::move(options)) {}
 
 CodePage GpxTrackLayout::OutputCodePage(const CodePage&) const {
     // UTF-8 by its Windows number, which every platform knows.
@@ -164,13 +163,13 @@ bool GpxTrackLayout::WriteRecord(TextWriter& out, std::string_view indexText,
     tail += "</trkpt>";
 
     const std::optional<std::int64_t> local = LocalSeconds(dateTimeText);
-    if (!zone_) {
+    if (!clock_.timeZone) {
         WritePoint(out, point_,
-                   local ? std::optional(*local - std::int64_t{utcOffsetMinutes_} * 60)
+                   local ? std::optional(*local - std::int64_t{clock_.utcOffsetMinutes} * 60)
                          : std::nullopt);
         return true;
     }
-    point_.times = local ? zone_->UtcTimesOf(*local) : UtcCandidates{};
+    point_.times = local ? clock_.timeZone->UtcTimesOf(*local) : UtcCandidates{};
     if (local && point_.times.count == 0) ++notInZone_;
     Settle(out, point_);
     return true;
@@ -240,9 +239,8 @@ void GpxTrackLayout::WriteEnd(TextWriter& out) {
     out.WriteLine("</gpx>");
 }
 
-std::string GpxTrackLayout::Notes() const {
-    if (notInZone_ == 0) return {};
-    return "  Times not in the zone: " + std::to_string(notInZone_) + " records";
+void GpxTrackLayout::ReportNotes(ConversionReport& report) const {
+    if (notInZone_ > 0) report.TimesNotInZone(notInZone_);
 }
 
 } // namespace nordavel

@@ -14,17 +14,22 @@
 // height are copied as text from the log, as in the CSV file, never parsed into numbers.
 namespace nordavel {
 
+// The camera's clock, which GPX times are reckoned from.
+struct GpxOptions {
+    // The clock keeps the local time of this zone, by the rules in force at each moment. A local
+    // time that an hour repeated in autumn gives twice takes the earliest UTC time not before
+    // the previous point's, so that the zone never sends times backwards; ambiguous points that
+    // begin a log are settled backwards from the first one that is not. A local time that does
+    // not exist there (an hour skipped in spring, or outside the zone data) gets no time: it is
+    // not guessed.
+    std::optional<TimeZone> timeZone;
+    // Without a zone: how far the clock runs ahead of UTC.
+    int utcOffsetMinutes = 0;
+};
+
 class GpxTrackLayout : public TrackLayout {
 public:
-    // `utcOffsetMinutes`: how far the camera's clock runs ahead of UTC.
-    explicit GpxTrackLayout(int utcOffsetMinutes);
-    // The camera's clock keeps the local time of `zone`, by the rules in force at each moment.
-    // A local time that an hour repeated in autumn gives twice takes the earliest UTC time not
-    // before the previous point's, so that the zone never sends times backwards; ambiguous
-    // points that begin a log are settled backwards from the first one that is not. A local time
-    // that does not exist there (an hour skipped in spring, or outside the zone data) gets no
-    // time: it is not guessed.
-    explicit GpxTrackLayout(TimeZone zone);
+    explicit GpxTrackLayout(GpxOptions options);
 
     std::string_view Extension() const noexcept override { return ".gpx"; }
     CodePage OutputCodePage(const CodePage& logCodePage) const override;
@@ -38,8 +43,8 @@ public:
     bool WriteRecord(TextWriter& out, std::string_view indexText, std::string_view dateTimeText,
                      std::string_view coordinatesText) override;
     void WriteEnd(TextWriter& out) override;
-    // "Times not in the zone: N records" when some were.
-    std::string Notes() const override;
+    // How many times were not in the zone, when some were.
+    void ReportNotes(ConversionReport& report) const override;
 
 private:
     // A point as it is written: its time goes between the two parts.
@@ -51,8 +56,7 @@ private:
     void Settle(TextWriter& out, TrackPoint& point);
     void WritePoint(TextWriter& out, const TrackPoint& point, std::optional<std::int64_t> utc);
 
-    int utcOffsetMinutes_ = 0;
-    std::optional<TimeZone> zone_;
+    GpxOptions clock_;
     // Of the log being written: the time of the last point settled, the ambiguous points that
     // begin it while none is settled, and how many times were not in the zone.
     std::optional<std::int64_t> previous_;

@@ -37,7 +37,7 @@ bool Contains(const std::string& storage, std::string_view view) noexcept {
 
 } // namespace
 
-void TLogScanner::AppendNextLine() {
+void LogScanner::AppendNextLine() {
     // The current line is about to be replaced by the reader: keep the pending text first.
     if (!pending_.empty() && Contains(joined_, pending_)) {
         joined_.erase(0, static_cast<std::size_t>(pending_.data() - joined_.data()));
@@ -56,7 +56,7 @@ void TLogScanner::AppendNextLine() {
     pending_ = joined_;
 }
 
-std::size_t TLogScanner::SearchLines(std::string_view text) {
+std::size_t LogScanner::SearchLines(std::string_view text) {
     if (!pending_.empty()) {
         // A tag that stands alone on its line is mostly followed by one that opens the next.
         if (StartsWith(pending_, text)) return 0;
@@ -66,7 +66,7 @@ std::size_t TLogScanner::SearchLines(std::string_view text) {
     return log_.NextLineContaining(text, pending_);
 }
 
-bool TLogScanner::SkipPastTag(std::string_view tag) {
+bool LogScanner::SkipPastTag(std::string_view tag) {
     const std::size_t found = SearchLines(tag);
     if (found == npos) return false;
     pending_.remove_prefix(found + tag.size());
@@ -78,7 +78,7 @@ bool TLogScanner::SkipPastTag(std::string_view tag) {
     return !pending_.empty();
 }
 
-std::size_t TLogScanner::JoinLinesUntil(std::string_view marker) {
+std::size_t LogScanner::JoinLinesUntil(std::string_view marker) {
     std::size_t found = npos;
     while (found == npos && !log_.AtEnd()) {
         // Only the joint and the new line can hold a marker not seen before.
@@ -91,7 +91,7 @@ std::size_t TLogScanner::JoinLinesUntil(std::string_view marker) {
     return found;
 }
 
-std::string_view TLogScanner::ReadUntil(std::string_view marker) {
+std::string_view LogScanner::ReadUntil(std::string_view marker) {
     std::size_t found = FindBytes(pending_, marker);
     if (found == npos) {
         found = JoinLinesUntil(marker);
@@ -107,7 +107,7 @@ std::string_view TLogScanner::ReadUntil(std::string_view marker) {
     return std::string_view(text, found);
 }
 
-std::string_view TLogScanner::ElementTextView(const ElementTag& tag) {
+std::string_view LogScanner::ElementTextView(const ElementTag& tag) {
     if (!SkipPastTag(tag.opening)) return {};
     std::string_view text = ReadUntil(tag.closing);
     while (!text.empty() && !IsAsciiDigit(text.front()))
@@ -115,7 +115,7 @@ std::string_view TLogScanner::ElementTextView(const ElementTag& tag) {
     return text;
 }
 
-std::string_view TLogScanner::DescriptionTextView(const ElementTag& tag) {
+std::string_view LogScanner::DescriptionTextView(const ElementTag& tag) {
     if (!SkipPastTag(tag.opening)) return {};
     const std::string_view description = ReadUntil(tag.closing);
     if (description.empty()) return {};
@@ -128,22 +128,22 @@ std::string_view TLogScanner::DescriptionTextView(const ElementTag& tag) {
     return Trim(bracketed);
 }
 
-std::string_view TLogScanner::NestedElementTextView(std::string_view outer,
-                                                    const ElementTag& inner) {
+std::string_view LogScanner::NestedElementTextView(std::string_view outer,
+                                                   const ElementTag& inner) {
     if (!SkipPastTag(outer)) return {};
     if (!SkipPastTag(inner.opening)) return {};
     return ReadUntil(inner.closing);
 }
 
-void TLogScanner::ElementText(const ElementTag& tag, std::string& text) {
+void LogScanner::ElementText(const ElementTag& tag, std::string& text) {
     StoreText(ElementTextView(tag), text);
 }
 
-void TLogScanner::DescriptionText(const ElementTag& tag, std::string& text) {
+void LogScanner::DescriptionText(const ElementTag& tag, std::string& text) {
     StoreText(DescriptionTextView(tag), text);
 }
 
-bool TLogScanner::FindText(std::string_view text) {
+bool LogScanner::FindText(std::string_view text) {
     const std::size_t found = SearchLines(text);
     if (found == npos) return false;
     pending_.remove_prefix(found);

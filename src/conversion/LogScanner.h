@@ -26,10 +26,10 @@ struct ElementTag {
 // The scanner holds the "pending text": what has been read and not yet consumed. Searches that
 // fail on a line replace the pending text with the next line, so a tag is found only where it
 // stands whole on one line; ReadUntil joins lines instead.
-class TLogScanner {
+class LogScanner {
 public:
     // `log` must deliver lower-cased lines (TextReader::LetterCase::Lower).
-    explicit TLogScanner(TextReader& log) : log_(log) {}
+    explicit LogScanner(TextReader& log) : log_(log) {}
 
     // A text that is not found is no failure: the result is false or empty text. A failure to
     // read the log (IoError), a line or joined text longer than the reader allows (LineTooLong)

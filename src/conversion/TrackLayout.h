@@ -11,6 +11,8 @@ namespace nordavel {
 // The kinds of output file a front end can ask for. The window program writes CSV only.
 enum class OutputFormat { Csv, Gpx };
 
+class ConversionReport;
+
 // How one conversion lays out its output file; ConvertLogFile drives it the same way for every
 // format, so that reading the log, the report and the replacement of the file are shared.
 class TrackLayout {
@@ -30,8 +32,8 @@ public:
                              std::string_view dateTimeText, std::string_view coordinatesText) = 0;
     // What follows the records; written only to a file that is kept.
     virtual void WriteEnd(TextWriter& out) = 0;
-    // Report lines about the log just written, CR LF between them; none by default.
-    virtual std::string Notes() const { return {}; }
+    // Tells the report what the user should know of the log just written; nothing by default.
+    virtual void ReportNotes(ConversionReport&) const {}
 };
 
 } // namespace nordavel

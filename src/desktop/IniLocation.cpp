@@ -11,7 +11,7 @@ constexpr auto kWindows = PathStyle::Windows;
 } // namespace
 
 bool IsIniFileName(std::string_view name) {
-    return LowerAscii(ExtractFileExt(name, kWindows)) == ".ini";
+    return HasExtension(name, ".ini", kWindows);
 }
 
 std::string ChosenIniFile(const IniLocationSystem& system) {

@@ -1,5 +1,9 @@
 #include "desktop/Settings.h"
 
+#include <algorithm>
+#include <limits>
+#include <vector>
+
 #include "desktop/SettingsValues.h"
 
 namespace nordavel {
@@ -16,9 +20,14 @@ std::int32_t ReadInteger(const SettingsStore& store, std::string_view section, s
     return text ? IntegerOr(*text, fallback) : fallback;
 }
 
-bool ReadBoolean(const SettingsStore& store, std::string_view key, bool fallback) {
-    const std::optional<std::string> text = store.Read(kCsvOptions, key);
-    return text ? BooleanOr(*text, fallback) : fallback;
+// A stored position may be anything: edges beyond 32 bits stop at its limits.
+Rect WindowAt(Point topLeft, WindowSize size) {
+    const auto edge = [](std::int64_t value) {
+        return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                         std::numeric_limits<int>::max()));
+    };
+    return Rect{topLeft.x, topLeft.y, edge(std::int64_t{topLeft.x} + size.width),
+                edge(std::int64_t{topLeft.y} + size.height)};
 }
 
 } // namespace
@@ -28,30 +37,31 @@ std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSet
     try {
         if (!store.Exists()) store.CreateEmpty();
         WindowSettings settings;
-        settings.DialogFolder =
-            DialogFolder(store.Read(kOption, "DataPath").value_or(context.ExecutableFolder));
+        settings.dialogFolder =
+            DialogFolder(store.Read(kOption, "DataPath").value_or(context.executableFolder));
 
         const std::int32_t top = ReadInteger(store, kOption, "MainTop", kNoPosition);
         const std::int32_t left = ReadInteger(store, kOption, "MainLeft", kNoPosition);
+        const WindowSize size = context.mainWindowSize;
         const bool stored = top != kNoPosition && left != kNoPosition;
-        const Rect there = stored ? context.WorkAreaAt(Point{left, top}) : context.WorkAreaNow;
-        settings.MainPosition =
-            FitToWorkArea(top, left, context.MainWindowSize, context.WorkAreaNow, there);
+        const Rect there =
+            stored ? context.workAreaOf(WindowAt(Point{left, top}, size))
+                   : context.workAreaNow;
+        settings.mainPosition = FitToWorkArea(top, left, size, context.workAreaNow, there);
 
-        const TFontSettings& defaults =
-            context.UserDefaultLocale == kJapaneseLocale ? kJapaneseFontDefaults : current.Font;
-        settings.Font.Charset = static_cast<std::uint8_t>(
-            static_cast<std::uint32_t>(ReadInteger(store, kFont, "Charset", defaults.Charset)) &
+        const FontSettings& defaults =
+            context.userDefaultLocale == kJapaneseLocale ? kJapaneseFontDefaults : current.font;
+        settings.font.charset = static_cast<std::uint8_t>(
+            static_cast<std::uint32_t>(ReadInteger(store, kFont, "Charset", defaults.charset)) &
             0xFFu);
-        settings.Font.Name = store.Read(kFont, "FontName").value_or(defaults.Name);
-        settings.Font.Size = ReadInteger(store, kFont, "FontSize", defaults.Size);
+        settings.font.name = store.Read(kFont, "FontName").value_or(defaults.name);
+        settings.font.size = ReadInteger(store, kFont, "FontSize", defaults.size);
 
-        TCsvOptions& options = settings.Options;
-        options.Index = ReadBoolean(store, "Index", current.Options.Index);
-        options.DateTime = ReadBoolean(store, "DateTime", current.Options.DateTime);
-        options.SNEW = ReadBoolean(store, "SNEW", current.Options.SNEW);
-        options.RCR = ReadBoolean(store, "RCR", current.Options.RCR);
-        options.VALID = ReadBoolean(store, "VALID", current.Options.VALID);
+        for (const CsvOptionRow& row : kCsvOptionRows) {
+            const std::optional<std::string> text = store.Read(kCsvOptions, row.iniKey);
+            const bool shown = current.csvOptions.*row.field;
+            settings.csvOptions.*row.field = text ? BooleanOr(*text, shown) : shown;
+        }
         return settings;
     } catch (...) {
         return std::nullopt;
@@ -60,18 +70,21 @@ std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSet
 
 void SaveSettings(SettingsStore& store, const WindowSettings& settings) noexcept {
     try {
-        const TCsvOptions& options = settings.Options;
-        store.Write(kOption, "DataPath", settings.DialogFolder);
-        store.Write(kOption, "MainTop", IntegerText(settings.MainPosition.y));
-        store.Write(kOption, "MainLeft", IntegerText(settings.MainPosition.x));
-        store.Write(kFont, "Charset", IntegerText(settings.Font.Charset));
-        store.Write(kFont, "FontName", settings.Font.Name);
-        store.Write(kFont, "FontSize", IntegerText(settings.Font.Size));
-        store.Write(kCsvOptions, "Index", BooleanText(options.Index));
-        store.Write(kCsvOptions, "DateTime", BooleanText(options.DateTime));
-        store.Write(kCsvOptions, "SNEW", BooleanText(options.SNEW));
-        store.Write(kCsvOptions, "RCR", BooleanText(options.RCR));
-        store.Write(kCsvOptions, "VALID", BooleanText(options.VALID));
+        store.Write(kOption, "DataPath", settings.dialogFolder);
+        store.Write(kOption, "MainTop", IntegerText(settings.mainPosition.y));
+        store.Write(kOption, "MainLeft", IntegerText(settings.mainPosition.x));
+        store.Write(kFont, "Charset", IntegerText(settings.font.charset));
+        store.Write(kFont, "FontName", settings.font.name);
+        store.Write(kFont, "FontSize", IntegerText(settings.font.size));
+        // A new file gets the keys in the order that files written so far have.
+        std::vector<const CsvOptionRow*> rows;
+        for (const CsvOptionRow& row : kCsvOptionRows)
+            rows.push_back(&row);
+        std::sort(rows.begin(), rows.end(), [](const CsvOptionRow* a, const CsvOptionRow* b) {
+            return a->iniPosition < b->iniPosition;
+        });
+        for (const CsvOptionRow* row : rows)
+            store.Write(kCsvOptions, row->iniKey, BooleanText(settings.csvOptions.*row->field));
         store.Flush();
     } catch (...) {
         // Closing the window never fails because of the settings file.

@@ -13,15 +13,15 @@
 // sits behind the interface below; the windows take and give the settings in one piece.
 namespace nordavel {
 
-struct TFontSettings {
-    std::uint8_t Charset = 0;
-    std::string Name = "Tahoma";
-    std::int32_t Size = 8; // points at 96 pixels per inch
-    bool operator==(const TFontSettings&) const = default;
+struct FontSettings {
+    std::uint8_t charset = 0;
+    std::string name = "Tahoma";
+    std::int32_t size = 8; // points at 96 pixels per inch
+    bool operator==(const FontSettings&) const = default;
 };
 
-inline const TFontSettings kStartFontSettings{0, "Tahoma", 8};
-inline const TFontSettings kJapaneseFontDefaults{128, "Tahoma", 8};
+inline const FontSettings kStartFontSettings{0, "Tahoma", 8};
+inline const FontSettings kJapaneseFontDefaults{128, "Tahoma", 8};
 inline constexpr std::uint32_t kJapaneseLocale = 1041; // 0x0411
 
 // The settings file, key by key.
@@ -42,20 +42,20 @@ public:
 
 // The settings the windows are loaded with and saved from.
 struct WindowSettings {
-    std::string DialogFolder; // where the file-open dialog starts
-    Point MainPosition;       // the main window's top-left corner
-    TFontSettings Font;       // as the file holds it: the screen's size comes from it
-    TCsvOptions Options;
+    std::string dialogFolder; // where the file-open dialog starts
+    Point mainPosition;       // the main window's top-left corner
+    FontSettings font;        // as the file holds it: the screen's size comes from it
+    CsvOptions csvOptions;
 };
 
 // What a load needs to know of the system and the screen.
 struct LoadContext {
-    std::string ExecutableFolder; // with its trailing "\"
-    WindowSize MainWindowSize;
-    std::uint32_t UserDefaultLocale = 0;
-    Rect WorkAreaNow; // of the main window's monitor
-    // Moves the main window to the point and gives the work area of its monitor there.
-    std::function<Rect(Point)> WorkAreaAt;
+    std::string executableFolder; // with its trailing "\"
+    WindowSize mainWindowSize;
+    std::uint32_t userDefaultLocale = 0;
+    Rect workAreaNow; // of the main window's monitor
+    // The work area of the monitor that a window at `window` would be on.
+    std::function<Rect(const Rect& window)> workAreaOf;
 };
 
 // Reads the settings file, creating it (empty) when there is none. What the file lacks comes

@@ -6,6 +6,27 @@
 
 namespace nordavel {
 
+namespace {
+
+// a * b / c as Windows' MulDiv computes it, which the font sizes of stored settings were made with.
+std::int32_t ScaleRounded(std::int32_t a, std::int32_t b, std::int32_t c) noexcept {
+    if (c == 0) return -1;
+    std::int64_t product = static_cast<std::int64_t>(a) * b;
+    std::int64_t divisor = c;
+    if (divisor < 0) {
+        product = -product;
+        divisor = -divisor;
+    }
+    // Division truncates toward zero: half the divisor added away from zero rounds halves so.
+    const std::int64_t rounded =
+        (product < 0 ? product - divisor / 2 : product + divisor / 2) / divisor;
+    const bool fits = rounded >= -std::numeric_limits<std::int32_t>::max() &&
+                      rounded <= std::numeric_limits<std::int32_t>::max();
+    return fits ? static_cast<std::int32_t>(rounded) : -1;
+}
+
+} // namespace
+
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
     text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
     int base = 10;
@@ -52,24 +73,8 @@ std::string DialogFolder(std::string_view folder) {
     return result;
 }
 
-std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) noexcept {
-    if (c == 0) return -1;
-    std::int64_t product = static_cast<std::int64_t>(a) * b;
-    std::int64_t divisor = c;
-    if (divisor < 0) {
-        product = -product;
-        divisor = -divisor;
-    }
-    // Division truncates toward zero: half the divisor added away from zero rounds halves so.
-    const std::int64_t rounded =
-        (product < 0 ? product - divisor / 2 : product + divisor / 2) / divisor;
-    const bool fits = rounded >= -std::numeric_limits<std::int32_t>::max() &&
-                      rounded <= std::numeric_limits<std::int32_t>::max();
-    return fits ? static_cast<std::int32_t>(rounded) : -1;
-}
-
 std::int32_t ScreenFontSize(std::int32_t size, std::int32_t pixelsPerInch) noexcept {
-    return MulDiv(size, 96, pixelsPerInch);
+    return ScaleRounded(size, 96, pixelsPerInch);
 }
 
 } // namespace nordavel

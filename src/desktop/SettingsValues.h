@@ -26,12 +26,9 @@ inline std::string BooleanText(bool value) {
 // a ":" ("C:\Tools\" becomes "C:\Tools"; "C:\" stays).
 std::string DialogFolder(std::string_view folder);
 
-// MulDiv as Windows computes it: a * b / c rounded to the nearest integer (halves away from
-// zero); -1 when c is 0 or the result does not fit in 32 bits.
-std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) noexcept;
-
 // A font size in points at 96 pixels per inch, made for a screen of `pixelsPerInch` so that the
-// text keeps about the pixel height it has at 96: 8 at 120 gives 6.
+// text keeps about the pixel height it has at 96: 8 at 120 gives 6. Rounded as Windows' MulDiv
+// rounds (halves away from zero); -1 when `pixelsPerInch` is 0 or the size does not fit.
 std::int32_t ScreenFontSize(std::int32_t size, std::int32_t pixelsPerInch) noexcept;
 
 } // namespace nordavel

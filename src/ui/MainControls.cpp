@@ -5,9 +5,20 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/win32/WideText.h"
 #include "ui/resource.h"
 
 namespace nordavel::win32 {
+
+struct ControlLayout {
+    int id;
+    const wchar_t* className;
+    std::string_view text;
+    DWORD style;
+    DWORD exStyle;
+    int x, y, width, height;
+    std::string_view hint;
+};
 
 namespace {
 
@@ -21,51 +32,46 @@ constexpr DWORD kCheckBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr int kGroupX = 8;
 constexpr int kGroupY = 185;
 
-struct ControlLayout {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    DWORD exStyle;
-    int x, y, width, height;
-    const wchar_t* hint;
-};
-
-// In the order that gives the Tab key its way: Browse, Execute, Exit, then the check boxes from
-// left to right. The text box takes no Tab stop. The group frame comes last, below the check
-// boxes it encloses, so that it never paints over them.
+// In the order that gives the Tab key its way: Browse, Execute, Exit, then the option boxes from
+// left to right. The text box takes no Tab stop.
 constexpr ControlLayout kControls[] = {
-    {IDC_FILE_LIST_LABEL, L"STATIC", L"Filename", kChild | SS_LEFT, 0, 160, 8, 48, 12, nullptr},
-    {IDC_REPORT_LABEL, L"STATIC", L"Report", kChild | SS_CENTER | SS_NOTIFY, 0, 392, 193, 70, 14,
-     L"Open/Close report form"},
-    {IDC_BUTTON_BROWSE, L"BUTTON", L"Browse", kPushButton, 0, 392, 90, 70, 25,
-     L"File name is selected in bulk"},
-    {IDC_BUTTON_EXECUTE, L"BUTTON", L"Execute", kPushButton, 0, 392, 121, 70, 25,
-     L"Conversion is execute"},
-    {IDC_BUTTON_EXIT, L"BUTTON", L"Exit", kPushButton, 0, 392, 152, 70, 25, L"Terminate"},
-    {IDC_FILE_LIST, L"EDIT", L"",
+    {IDC_FILE_LIST_LABEL, L"STATIC", "Filename", kChild | SS_LEFT, 0, 160, 8, 48, 12, {}},
+    {IDC_REPORT_LABEL, L"STATIC", "Report", kChild | SS_CENTER | SS_NOTIFY, 0, 392, 193, 70, 14,
+     "Open/Close report form"},
+    {IDC_BUTTON_BROWSE, L"BUTTON", "Browse", kPushButton, 0, 392, 90, 70, 25,
+     "File name is selected in bulk"},
+    {IDC_BUTTON_EXECUTE, L"BUTTON", "Execute", kPushButton, 0, 392, 121, 70, 25,
+     "Conversion is execute"},
+    {IDC_BUTTON_EXIT, L"BUTTON", "Exit", kPushButton, 0, 392, 152, 70, 25, "Terminate"},
+    {IDC_FILE_LIST, L"EDIT", "",
      kChild | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
          ES_WANTRETURN | ES_NOHIDESEL,
-     WS_EX_CLIENTEDGE, 8, 24, 369, 150, L"Please input the converted file name"},
-    {IDC_CHECKBOX_INDEX, L"BUTTON", L"Index", kCheckBox, 0, kGroupX + 12, kGroupY + 16, 60, 17,
-     L"Output the index item"},
-    {IDC_CHECKBOX_RCR, L"BUTTON", L"RCR", kCheckBox, 0, kGroupX + 70, kGroupY + 16, 55, 17,
-     L"Output the RCR item"},
-    {IDC_CHECKBOX_DATETIME, L"BUTTON", L"Date+Time", kCheckBox, 0, kGroupX + 125, kGroupY + 16, 83,
-     17, L"Date and time to item \"TIME\""},
-    {IDC_CHECKBOX_VALID, L"BUTTON", L"VALID", kCheckBox, 0, kGroupX + 210, kGroupY + 16, 68, 17,
-     L"Output the VALID item"},
-    {IDC_CHECKBOX_SNEW, L"BUTTON", L"S/N,E/W", kCheckBox, 0, kGroupX + 280, kGroupY + 16, 85, 17,
-     L"S/N, E/W to separating item"},
-    {IDC_GROUPBOX_CSV, L"BUTTON", L" Output option ", kChild | BS_GROUPBOX, 0, kGroupX, kGroupY,
-     369, 40, nullptr},
+     WS_EX_CLIENTEDGE, 8, 24, 369, 150, "Please input the converted file name"},
 };
 
-constexpr std::pair<int, bool TCsvOptions::*> kOptionBoxes[] = {
-    {IDC_CHECKBOX_INDEX, &TCsvOptions::Index},       {IDC_CHECKBOX_RCR, &TCsvOptions::RCR},
-    {IDC_CHECKBOX_DATETIME, &TCsvOptions::DateTime}, {IDC_CHECKBOX_VALID, &TCsvOptions::VALID},
-    {IDC_CHECKBOX_SNEW, &TCsvOptions::SNEW},
+// Each option's box, in the order of the option rows: where it lies in the group frame.
+struct OptionBox {
+    int id;
+    int x;
+    int width;
 };
+constexpr OptionBox kOptionBoxes[] = {
+    {IDC_CHECKBOX_INDEX, 12, 60},  {IDC_CHECKBOX_RCR, 70, 55},   {IDC_CHECKBOX_DATETIME, 125, 83},
+    {IDC_CHECKBOX_VALID, 210, 68}, {IDC_CHECKBOX_SNEW, 280, 85},
+};
+static_assert(std::size(kOptionBoxes) == std::size(kCsvOptionRows));
+
+// Created last, below the boxes it encloses, so that it never paints over them.
+constexpr ControlLayout kGroupFrame{IDC_GROUPBOX_CSV,
+                                    L"BUTTON",
+                                    " Output option ",
+                                    kChild | BS_GROUPBOX,
+                                    0,
+                                    kGroupX,
+                                    kGroupY,
+                                    369,
+                                    40,
+                                    {}};
 
 } // namespace
 
@@ -82,51 +88,69 @@ void MainControls::Create(HWND window, HINSTANCE instance) {
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
 
-    for (const ControlLayout& layout : kControls) {
-        const HWND control = CreateWindowExW(
-            layout.exStyle, layout.className, layout.text, layout.style, layout.x, layout.y,
-            layout.width, layout.height, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
-        if (!control) throw std::runtime_error("Cannot create the main window's controls");
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        if (layout.hint) AddHint(control, layout.hint);
+    for (const ControlLayout& layout : kControls)
+        CreateControl(layout, instance);
+    for (std::size_t i = 0; i < std::size(kOptionBoxes); ++i) {
+        const OptionBox& box = kOptionBoxes[i];
+        const CsvOptionRow& row = kCsvOptionRows[i];
+        CreateControl({box.id, L"BUTTON", row.caption, kCheckBox, 0, kGroupX + box.x, kGroupY + 16,
+                       box.width, 17, row.hint},
+                      instance);
     }
+    CreateControl(kGroupFrame, instance);
     fileList_ = GetDlgItem(window, IDC_FILE_LIST);
     reportLabel_ = GetDlgItem(window, IDC_REPORT_LABEL);
     // Lists of thousands of names must neither be cut nor refused.
     SendMessageW(fileList_, EM_SETLIMITTEXT, 0, 0);
-    SetOptions(TCsvOptions{});
+    SetOptions(CsvOptions{});
 }
 
-void MainControls::AddHint(HWND control, const wchar_t* text) {
+void MainControls::CreateControl(const ControlLayout& layout, HINSTANCE instance) {
+    const HWND control = CreateWindowExW(
+        layout.exStyle, layout.className, Widen(layout.text).c_str(), layout.style, layout.x,
+        layout.y, layout.width, layout.height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
+    if (!control) throw std::runtime_error("Cannot create the main window's controls");
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (!layout.hint.empty()) AddHint(control, layout.hint);
+}
+
+void MainControls::AddHint(HWND control, std::string_view hint) {
     if (!tooltip_) return;
+    std::wstring text = Widen(hint);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<wchar_t*>(text);
+    tool.lpszText = text.data(); // the tooltip keeps a copy
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-TCsvOptions MainControls::Options() const {
-    TCsvOptions options;
-    for (const auto& [id, member] : kOptionBoxes)
-        options.*member = SendMessageW(GetDlgItem(window_, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+CsvOptions MainControls::Options() const {
+    CsvOptions options;
+    for (std::size_t i = 0; i < std::size(kOptionBoxes); ++i)
+        options.*kCsvOptionRows[i].field =
+            SendMessageW(GetDlgItem(window_, kOptionBoxes[i].id), BM_GETCHECK, 0, 0) == BST_CHECKED;
     return options;
 }
 
-void MainControls::SetOptions(const TCsvOptions& options) {
-    for (const auto& [id, member] : kOptionBoxes)
-        SendMessageW(GetDlgItem(window_, id), BM_SETCHECK,
-                     options.*member ? BST_CHECKED : BST_UNCHECKED, 0);
+void MainControls::SetOptions(const CsvOptions& options) {
+    for (std::size_t i = 0; i < std::size(kOptionBoxes); ++i)
+        SendMessageW(GetDlgItem(window_, kOptionBoxes[i].id), BM_SETCHECK,
+                     options.*kCsvOptionRows[i].field ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainControls::SetFont(HFONT font) {
     font_ = UniqueFont(font);
+    const auto set = [&](int id) {
+        SendMessageW(GetDlgItem(window_, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    };
     for (const ControlLayout& layout : kControls)
-        SendMessageW(GetDlgItem(window_, layout.id), WM_SETFONT, reinterpret_cast<WPARAM>(font),
-                     TRUE);
+        set(layout.id);
+    for (const OptionBox& box : kOptionBoxes)
+        set(box.id);
+    set(kGroupFrame.id);
 }
 
 } // namespace nordavel::win32

@@ -7,8 +7,8 @@
 #include "platform/CodePage.h"
 #include "platform/win32/WideText.h"
 #include "ui/ErrorBox.h"
-#include "ui/NordavelMain.h"
-#include "ui/Report.h"
+#include "ui/MainWindow.h"
+#include "ui/ReportWindow.h"
 #include "ui/Win32Util.h"
 #include "ui/resource.h"
 
@@ -45,7 +45,7 @@ void BringRunningInstanceToFront() {
         SetForegroundWindow(running);
 }
 
-int RunMessageLoop(TFormMain& main) {
+int RunMessageLoop(MainWindow& main) {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (main.Handle() && main.TranslateDialogMessage(message)) continue;
@@ -69,9 +69,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
         const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_NORDAVEL));
         // The system's code page is fixed for the whole run.
-        TFormMain main(instance, icon, CommandLineParameters(), CodePage::System());
+        MainWindow main(instance, icon, CommandLineParameters(), CodePage::System());
         SetErrorBoxOwner(main.Handle());
-        TFormReport report(instance, icon, main.Handle());
+        ReportWindow report(instance, icon, main.Handle());
         main.SetReport(report);
         main.Show(showCommand);
         return RunMessageLoop(main);

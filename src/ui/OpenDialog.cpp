@@ -73,9 +73,9 @@ std::optional<OpenDialogChoice> OpenDialog::Show(DWORD filterIndex, const std::s
     if (failure == FNERR_BUFFERTOOSMALL) ShowErrorBox(owner_, kTooManySelected);
     if (!chosen) return std::nullopt;
     OpenDialogChoice choice;
-    choice.Paths = SelectedPaths(selection);
-    choice.FilterIndex = dialog.nFilterIndex;
-    choice.Folder = DialogFolderOf(choice.Paths.front());
+    choice.paths = SelectedPaths(selection);
+    choice.filterIndex = dialog.nFilterIndex;
+    choice.folder = DialogFolderOf(choice.paths.front());
     return choice;
 }
 

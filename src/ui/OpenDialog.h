@@ -11,9 +11,9 @@ namespace nordavel::win32 {
 
 // What a Browse chose: the files, the filter entry in use and the folder to start in next time.
 struct OpenDialogChoice {
-    std::vector<std::string> Paths;
-    DWORD FilterIndex = 1;
-    std::string Folder;
+    std::vector<std::string> paths;
+    DWORD filterIndex = 1;
+    std::string folder;
 };
 
 // Browse's file-open dialog. The system would put it wherever it likes: while it is open its

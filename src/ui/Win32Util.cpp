@@ -52,11 +52,24 @@ int PixelsPerInch(HWND window) {
     return pixelsPerInch;
 }
 
-Rect MonitorWorkArea(HWND window) {
+namespace {
+
+Rect WorkArea(HMONITOR monitor) {
     MONITORINFOEXW info{};
     info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    GetMonitorInfoW(monitor, &info);
     return Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+} // namespace
+
+Rect MonitorWorkArea(HWND window) {
+    return WorkArea(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+}
+
+Rect MonitorWorkArea(const Rect& window) {
+    const RECT rect{window.left, window.top, window.right, window.bottom};
+    return WorkArea(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
 }
 
 Rect WindowRect(HWND window) {

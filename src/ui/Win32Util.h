@@ -41,8 +41,9 @@ void AppendText(HWND edit, const std::wstring& text);
 void MoveWindowTo(HWND window, Point topLeft);
 // The pixels per inch across the screen the window is on.
 int PixelsPerInch(HWND window);
-// The work rectangle of the monitor nearest to the window.
+// The work rectangle of the monitor nearest to the window, or to a window at `window`.
 Rect MonitorWorkArea(HWND window);
+Rect MonitorWorkArea(const Rect& window);
 Rect WindowRect(HWND window);
 
 // The most significant 32 bits of the file version in the executable's version resource, or

@@ -1,4 +1,4 @@
-#include "ui/NordavelMain.h"
+#include "ui/MainWindow.h"
 
 #include "base/TextUtil.h"
 #include "batch/BatchRun.h"
@@ -9,7 +9,7 @@
 #include "platform/win32/WideText.h"
 #include "ui/MemoFileList.h"
 #include "ui/OpenDialog.h"
-#include "ui/Report.h"
+#include "ui/ReportWindow.h"
 #include "ui/resource.h"
 
 namespace nordavel::win32 {
@@ -26,8 +26,8 @@ constexpr SIZE kResourceMaximumSize{480, 276};
 
 } // namespace
 
-TFormMain::TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
-                     CodePage codePage)
+MainWindow::MainWindow(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
+                       CodePage codePage)
     : codePage_(std::move(codePage)) {
     RegisterWindowClass(instance, kClassName, icon);
     const SIZE outer = OuterSize(kClientWidth, kClientHeight, kStyle, 0);
@@ -40,7 +40,7 @@ TFormMain::TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::stri
     SetListLines(controls_.FileList(), FileListFromParameters(parameters));
 }
 
-void TFormMain::Show(int showCommand) {
+void MainWindow::Show(int showCommand) {
     const Rect outer = WindowRect(Handle());
     const Point position = CentredOver(MonitorWorkArea(Handle()), outer.Width(), outer.Height());
     SetWindowPos(Handle(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -48,7 +48,7 @@ void TFormMain::Show(int showCommand) {
     UpdateWindow(Handle());
 }
 
-bool TFormMain::TranslateDialogMessage(MSG& message) {
+bool MainWindow::TranslateDialogMessage(MSG& message) {
     if (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd)) return false;
     // The text box does not keep the Tab key: it moves on to the next control.
     const HWND list = controls_.FileList();
@@ -61,7 +61,7 @@ bool TFormMain::TranslateDialogMessage(MSG& message) {
     return IsDialogMessageW(Handle(), &message) != FALSE;
 }
 
-LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -86,7 +86,7 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT TFormMain::OnCommand(int id, int code) {
+LRESULT MainWindow::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return 0; // also STN_CLICKED, which has the same value
     if (id == IDC_BUTTON_BROWSE) ButtonBrowseClick();
     if (id == IDC_BUTTON_EXECUTE) ButtonExecuteClick();
@@ -95,32 +95,32 @@ LRESULT TFormMain::OnCommand(int id, int code) {
     return 0;
 }
 
-void TFormMain::ButtonBrowseClick() {
+void MainWindow::ButtonBrowseClick() {
     OpenDialog dialog(Handle());
     const std::optional<OpenDialogChoice> choice = dialog.Show(filterIndex_, dialogFolder_);
     if (!choice) return;
-    filterIndex_ = choice->FilterIndex;
-    dialogFolder_ = choice->Folder;
-    SetListLines(controls_.FileList(), choice->Paths);
+    filterIndex_ = choice->filterIndex;
+    dialogFolder_ = choice->folder;
+    SetListLines(controls_.FileList(), choice->paths);
 }
 
-void TFormMain::ButtonExecuteClick() {
+void MainWindow::ButtonExecuteClick() {
     if (!report_) return;
     const WaitCursor wait;
-    const TFormReport::Batch reportBatch(*report_);
+    const ReportWindow::Batch reportBatch(*report_);
     MemoFileList list(controls_.FileList());
-    RunBatch(
-        list, *report_, [this] { return controls_.Options(); },
-        [this](const std::string& name, const TCsvOptions& options) {
-            return ConvertLogFile(name, options, *report_, codePage_);
-        });
+    // The run handles no message: the boxes cannot change while it lasts.
+    const CsvOptions options = controls_.Options();
+    RunBatch(list, *report_, [this, &options](const std::string& name) {
+        return ConvertLogFile(name, options, *report_, codePage_);
+    });
 }
 
-void TFormMain::ReportLabelClick() {
+void MainWindow::ReportLabelClick() {
     if (report_) report_->Toggle();
 }
 
-LRESULT TFormMain::OnDropFiles(HDROP drop) {
+LRESULT MainWindow::OnDropFiles(HDROP drop) {
     const std::vector<std::string> names = DroppedFileNames(drop);
     if (names.empty()) return 0;
     SetListLines(controls_.FileList(), {});
@@ -136,7 +136,7 @@ LRESULT TFormMain::OnDropFiles(HDROP drop) {
     return 0;
 }
 
-LRESULT TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) const {
+LRESULT MainWindow::OnGetMinMaxInfo(MINMAXINFO& info) const {
     const SIZE maximum = maxSize_.cx > 0 ? maxSize_ : kResourceMaximumSize;
     info.ptMinTrackSize = POINT{kMinimumSize.cx, kMinimumSize.cy};
     info.ptMaxTrackSize = POINT{maximum.cx, maximum.cy};
@@ -144,19 +144,19 @@ LRESULT TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) const {
     return 0;
 }
 
-LRESULT TFormMain::OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HWND>(wParam) != controls_.ReportLabel())
         return Default(message, wParam, lParam);
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return TRUE;
 }
 
-LRESULT TFormMain::OnCtlColorStatic(HDC context) {
+LRESULT MainWindow::OnCtlColorStatic(HDC context) {
     SetBkMode(context, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-LRESULT TFormMain::OnActivate(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnActivate(UINT message, WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) != WA_INACTIVE && !activated_) {
         // Set first: a failing location is not tried again at a later activation.
         activated_ = true;
@@ -166,64 +166,61 @@ LRESULT TFormMain::OnActivate(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default(message, wParam, lParam);
 }
 
-LRESULT TFormMain::OnQueryEndSession() {
+LRESULT MainWindow::OnQueryEndSession() {
     SaveSettingsToIniFile();
     return TRUE;
 }
 
-LRESULT TFormMain::OnClose() {
+LRESULT MainWindow::OnClose() {
     SaveSettingsToIniFile();
     DestroyWindow(Handle());
     return 0;
 }
 
-LRESULT TFormMain::OnDestroy() {
+LRESULT MainWindow::OnDestroy() {
     PostQuitMessage(0);
     return 0;
 }
 
-void TFormMain::LoadSettingsFromIniFile() {
+void MainWindow::LoadSettingsFromIniFile() {
     ProfileSettingsStore store(iniFileName_);
     const Rect outer = WindowRect(Handle());
     LoadContext context;
-    context.ExecutableFolder = ExtractFilePath(ExecutablePath(), PathStyle::Windows);
-    context.MainWindowSize = WindowSize{outer.Width(), outer.Height()};
-    context.UserDefaultLocale = GetUserDefaultLCID();
-    context.WorkAreaNow = MonitorWorkArea(Handle());
-    context.WorkAreaAt = [this](Point topLeft) {
-        MoveWindowTo(Handle(), topLeft);
-        return MonitorWorkArea(Handle());
-    };
+    context.executableFolder = ExtractFilePath(ExecutablePath(), PathStyle::Windows);
+    context.mainWindowSize = WindowSize{outer.Width(), outer.Height()};
+    context.userDefaultLocale = GetUserDefaultLCID();
+    context.workAreaNow = MonitorWorkArea(Handle());
+    context.workAreaOf = [](const Rect& window) { return MonitorWorkArea(window); };
     if (const auto settings = LoadSettings(store, CurrentSettings(), context))
         ApplySettings(*settings);
 }
 
-void TFormMain::SaveSettingsToIniFile() {
+void MainWindow::SaveSettingsToIniFile() {
     if (iniFileName_.empty()) return;
     ProfileSettingsStore store(iniFileName_);
     SaveSettings(store, CurrentSettings());
 }
 
-WindowSettings TFormMain::CurrentSettings() const {
+WindowSettings MainWindow::CurrentSettings() const {
     const Rect outer = WindowRect(Handle());
     return WindowSettings{dialogFolder_, Point{outer.left, outer.top}, loadedFont_,
                           controls_.Options()};
 }
 
-void TFormMain::ApplySettings(const WindowSettings& settings) {
-    dialogFolder_ = settings.DialogFolder;
-    MoveWindowTo(Handle(), settings.MainPosition);
-    loadedFont_ = settings.Font;
+void MainWindow::ApplySettings(const WindowSettings& settings) {
+    dialogFolder_ = settings.dialogFolder;
+    MoveWindowTo(Handle(), settings.mainPosition);
+    loadedFont_ = settings.font;
     const int pixelsPerInch = PixelsPerInch(Handle());
     LOGFONTW logFont{};
     // A size in points, as high in pixels as it is on this screen.
     logFont.lfHeight =
-        -MulDiv(ScreenFontSize(settings.Font.Size, pixelsPerInch), pixelsPerInch, 72);
-    logFont.lfCharSet = settings.Font.Charset;
-    lstrcpynW(logFont.lfFaceName, Widen(settings.Font.Name).c_str(), LF_FACESIZE);
+        -MulDiv(ScreenFontSize(settings.font.size, pixelsPerInch), pixelsPerInch, 72);
+    logFont.lfCharSet = settings.font.charset;
+    lstrcpynW(logFont.lfFaceName, Widen(settings.font.name).c_str(), LF_FACESIZE);
     controls_.SetFont(CreateFontIndirectW(&logFont));
     if (report_) report_->SetFont(CreateFontIndirectW(&logFont));
-    controls_.SetOptions(settings.Options);
+    controls_.SetOptions(settings.csvOptions);
 }
 
 } // namespace nordavel::win32

@@ -15,17 +15,17 @@
 
 namespace nordavel::win32 {
 
-class TFormReport;
+class ReportWindow;
 
-// FormMain: the file list, the five options, Browse / Execute / Exit and the "Report" label.
+// The main window: the file list, the five options, Browse / Execute / Exit and the "Report" label.
 // The settings are loaded into it and saved from it.
-class TFormMain final : public Window {
+class MainWindow final : public Window {
 public:
-    TFormMain(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
-              CodePage codePage);
+    MainWindow(HINSTANCE instance, HICON icon, const std::vector<std::string>& parameters,
+               CodePage codePage);
 
     // The report window is created after this one; it is known from then on.
-    void SetReport(TFormReport& report) noexcept { report_ = &report; }
+    void SetReport(ReportWindow& report) noexcept { report_ = &report; }
     // Shows the window centred on its monitor's work area.
     void Show(int showCommand);
     // Keyboard navigation between the controls; true when the message was used.
@@ -53,7 +53,7 @@ private:
     void ApplySettings(const WindowSettings& settings);
 
     CodePage codePage_;
-    TFormReport* report_ = nullptr;
+    ReportWindow* report_ = nullptr;
     MainControls controls_;
     SIZE maxSize_{};
     // Browse: the filter entry in use and the folder the dialog starts in.
@@ -64,7 +64,7 @@ private:
     // and whether the first activation (which locates and loads them) has happened.
     WindowsIniLocation iniLocation_;
     std::string iniFileName_;
-    TFontSettings loadedFont_ = kStartFontSettings;
+    FontSettings loadedFont_ = kStartFontSettings;
     bool activated_ = false;
 };
 

@@ -1,4 +1,4 @@
-#include "ui/Report.h"
+#include "ui/ReportWindow.h"
 
 #include <stdexcept>
 
@@ -17,7 +17,7 @@ constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 
 } // namespace
 
-TFormReport::TFormReport(HINSTANCE instance, HICON icon, HWND mainWindow)
+ReportWindow::ReportWindow(HINSTANCE instance, HICON icon, HWND mainWindow)
     : mainWindow_(mainWindow) {
     RegisterWindowClass(instance, kClassName, icon);
     const SIZE outer = OuterSize(kClientWidth, kClientHeight, kStyle, 0);
@@ -41,42 +41,39 @@ TFormReport::TFormReport(HINSTANCE instance, HICON icon, HWND mainWindow)
     SetFont(CreateFontIndirectW(&logFont));
 }
 
-void TFormReport::SetFont(HFONT font) {
+void ReportWindow::SetFont(HFONT font) {
     font_ = UniqueFont(font);
     SendMessageW(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void TFormReport::Clear() {
+void ReportWindow::RunBegun() {
     pending_.clear();
     SetWindowTextW(memo_, L"");
 }
 
-void TFormReport::Add(std::string_view text) {
-    std::string lines;
-    for (std::string_view line : SplitReportText(text)) {
-        lines += line;
-        lines += "\r\n";
-    }
+void ReportWindow::Line(std::string_view text) {
+    std::wstring line = Widen(text);
+    line += L"\r\n";
     if (batches_ > 0) {
-        pending_ += Widen(lines);
+        pending_ += line;
     } else {
-        AppendText(memo_, Widen(lines));
+        AppendText(memo_, line);
     }
 }
 
-void TFormReport::FlushPending() noexcept {
+void ReportWindow::FlushPending() noexcept {
     if (pending_.empty()) return;
     AppendText(memo_, pending_);
     pending_.clear();
 }
 
-void TFormReport::Reveal() {
+void ReportWindow::Reveal() {
     if (IsWindowVisible(Handle())) return;
     FlushPending();
     ShowInFront();
 }
 
-void TFormReport::ShowInFront() {
+void ReportWindow::ShowInFront() {
     if (!IsWindowVisible(Handle())) {
         if (!shownBefore_) {
             const Rect outer = WindowRect(Handle());
@@ -93,7 +90,7 @@ void TFormReport::ShowInFront() {
     SetActiveWindow(Handle());
 }
 
-void TFormReport::Toggle() {
+void ReportWindow::Toggle() {
     const HWND window = Handle();
     switch (DecideReportToggle(IsWindowVisible(window) != FALSE, IsIconic(window) != FALSE,
                                IsZoomed(window) != FALSE)) {
@@ -114,7 +111,7 @@ void TFormReport::Toggle() {
     }
 }
 
-LRESULT TFormReport::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ReportWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
         MoveWindow(memo_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);

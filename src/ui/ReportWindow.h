@@ -2,22 +2,19 @@
 
 #include <windows.h>
 
-#include "conversion/ReportLog.h"
+#include "conversion/ConversionReport.h"
 #include "ui/Win32Util.h"
 #include "ui/Window.h"
 
 namespace nordavel::win32 {
 
-// FormReport: the report window, whose text box holds the ReportLog. Hidden at start; closing it
-// only hides it.
-class TFormReport final : public Window, public ReportLog {
+// The report window, whose text box holds the report's lines, each ending in CR LF. Hidden at
+// start; closing it only hides it. Something gone wrong shows it.
+class ReportWindow final : public Window, public ReportLines {
 public:
-    TFormReport(HINSTANCE instance, HICON icon, HWND mainWindow);
+    ReportWindow(HINSTANCE instance, HICON icon, HWND mainWindow);
 
-    // ReportLog
-    void Clear() override;
-    void Add(std::string_view text) override;
-    void Reveal() override;
+    void RunBegun() override;
 
     // The "Report" label's toggle.
     void Toggle();
@@ -27,7 +24,7 @@ public:
     // line by line takes the edit control quadratic time.
     class Batch {
     public:
-        explicit Batch(TFormReport& report) noexcept : report_(report) { ++report_.batches_; }
+        explicit Batch(ReportWindow& report) noexcept : report_(report) { ++report_.batches_; }
         ~Batch() {
             if (--report_.batches_ == 0) report_.FlushPending();
         }
@@ -35,12 +32,14 @@ public:
         Batch& operator=(const Batch&) = delete;
 
     private:
-        TFormReport& report_;
+        ReportWindow& report_;
     };
 
     void SetFont(HFONT font);
 
 private:
+    void Line(std::string_view text) override;
+    void Reveal() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void ShowInFront();
     void FlushPending() noexcept;
