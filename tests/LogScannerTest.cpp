@@ -1,4 +1,4 @@
-// The tag scanner: every operation's effect on its result and on the pending text.
+// The tag scanner: every operation's result, and what it leaves for the next one.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -40,7 +40,6 @@ public:
         scanner_ = std::make_unique<LogScanner>(*reader_);
     }
     LogScanner* operator->() { return scanner_.get(); }
-    std::string Pending() const { return std::string(scanner_->PendingText()); }
     // The scanner's texts as strings, each tag made for the one call.
     std::string ElementText(std::string_view tag) {
         std::string text;
@@ -76,11 +75,9 @@ TEST(LogScanner, WorkedExampleStepByStep) {
     lines.insert(lines.end(), {"<Placemark>", "<name>P13</name>"});
     Scan scan(lines);
     EXPECT_EQ(scan.ElementText("<name>"), "12");
-    EXPECT_EQ(scan.Pending(), "");
     EXPECT_EQ(scan.DescriptionText("<description>"), "2023/07/06 10:15:30");
-    EXPECT_EQ(scan.Pending(), "");
     EXPECT_EQ(scan.NestedElementText("<point>", "<coordinates>"), "139.70,35.60,12");
-    EXPECT_EQ(scan.Pending(), "/point>") << "the '<' after the closing tag goes with it";
+    EXPECT_EQ(scan->ReadUntil(">"), "/point") << "the '<' after the closing tag goes with it";
     EXPECT_EQ(scan.ElementText("<name>"), "13");
 }
 
@@ -98,14 +95,14 @@ TEST(LogScanner, CapitalsAreScannedAndComeBackLowerCased) {
 TEST(LogScanner, FindTextKeepsTheTextFoundAndReachesTheLastLine) {
     Scan scan(Raw{"<kml>\r\n<Document>\r\n  <name>Exilim Log</name><x>"});
     EXPECT_TRUE(scan->FindText("<name>exilim log</name>"));
-    EXPECT_EQ(scan.Pending(), "<name>exilim log</name><x>");
+    EXPECT_EQ(scan->ReadUntil("</name>"), "<name>exilim log");
 
     Scan empty(Raw{""});
     EXPECT_FALSE(empty->FindText("<kml>"));
 
     Scan missing({"<a>", "<b>"});
     EXPECT_FALSE(missing->FindText("<c>"));
-    EXPECT_EQ(missing.Pending(), "<b>") << "the last line read stays";
+    EXPECT_TRUE(missing->FindText("<b>")) << "the last line read stays";
 }
 
 TEST(LogScanner, TagsAreFoundOnlyWholeOnOneLine) {
@@ -119,11 +116,11 @@ TEST(LogScanner, TagsAreFoundOnlyWholeOnOneLine) {
 TEST(LogScanner, SkipPastTagStepsOverBlankLines) {
     Scan scan({"<description>", "", "   \t", "  Walk  ", "x"});
     EXPECT_TRUE(scan->SkipPastTag("<description>"));
-    EXPECT_EQ(scan.Pending(), "walk");
+    EXPECT_EQ(scan->ReadUntil("x"), "walk") << "blanks around the text are dropped";
 
     Scan onlyBlanks({"<description>  ", "", "  "});
     EXPECT_FALSE(onlyBlanks->SkipPastTag("<description>"));
-    EXPECT_EQ(onlyBlanks.Pending(), "");
+    EXPECT_TRUE(onlyBlanks.AtEnd());
 }
 
 TEST(LogScanner, ElementTextStartsAtTheFirstDigit) {
@@ -142,7 +139,7 @@ TEST(LogScanner, DescriptionVariants) {
 
     Scan empty({"<description></description><name>1</name>"});
     EXPECT_EQ(empty.DescriptionText("<description>"), "");
-    EXPECT_EQ(empty.Pending(), "name>1</name>") << "ReadUntil took the '<' after the tag";
+    EXPECT_EQ(empty->ReadUntil("</name>"), "name>1") << "ReadUntil took the '<' after the tag";
 }
 
 TEST(LogScanner, DescriptionWithoutBrTakesTheNextPlacemarks) {
@@ -175,21 +172,20 @@ TEST(LogScanner, ClosingTagTakesTheNextCharacter) {
     // A double-byte character after a closing tag goes whole.
     Scan wide({"<name>1</name>\x83\x41<p>"}, std::string::npos, "932");
     EXPECT_EQ(wide.ElementText("<name>"), "1");
-    EXPECT_EQ(wide.Pending(), "<p>");
+    EXPECT_EQ(wide->ReadUntil(">"), "<p");
 }
 
 TEST(LogScanner, ReadUntilJoinsLinesAndKeepsEverythingWhenTheMarkerNeverComes) {
     Scan scan({"<coordinates>1,", "2,", "3</coord", "inates>after"});
     EXPECT_TRUE(scan->SkipPastTag("<coordinates>"));
     EXPECT_EQ(scan->ReadUntil("</coordinates>"), "1,2,3") << "the marker may span a line end";
-    EXPECT_EQ(scan.Pending(), "fter");
-    EXPECT_EQ(scan->ReadUntil("er"), "ft");
-    EXPECT_EQ(scan.Pending(), "") << "a marker at the end takes nothing more";
+    EXPECT_EQ(scan->ReadUntil("er"), "ft") << "the 'a' after the marker went with it";
+    EXPECT_FALSE(scan->FindText("r")) << "a marker at the end takes nothing more";
 
     Scan never({"<coordinates>1,", "2,", "3"});
     EXPECT_TRUE(never->SkipPastTag("<coordinates>"));
     EXPECT_EQ(never->ReadUntil("</coordinates>"), "");
-    EXPECT_EQ(never.Pending(), "1,2,3");
+    EXPECT_EQ(never->ReadUntil(","), "1") << "the lines joined are kept";
 }
 
 TEST(LogScanner, CtrlZEndsTheLog) {
@@ -260,7 +256,7 @@ TEST(LogScanner, EveryTagGetsItsOwnClosingTag) {
     for (int round = 0; round < 3; ++round) {
         for (const std::string& tag : tags) {
             EXPECT_EQ(scan.ElementText(tag), wanted[at]) << round << " " << tag;
-            EXPECT_EQ(scan.Pending(), "x") << "the closing tag took the next character";
+            EXPECT_EQ(scan->ReadUntil("x"), "") << "the closing tag took the next character";
             ++at;
         }
     }

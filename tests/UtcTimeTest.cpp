@@ -7,6 +7,13 @@
 namespace nordavel {
 namespace {
 
+// The UTC text of a log's local time on a clock `offsetMinutes` ahead of UTC, as GPX has it.
+std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMinutes) {
+    const std::optional<std::int64_t> local = LocalSeconds(localText);
+    if (!local) return std::nullopt;
+    return UtcText(*local - std::int64_t{offsetMinutes} * 60);
+}
+
 TEST(UtcTime, OffsetsCrossDaysMonthsYearsAndLeapDays) {
     struct Row {
         const char* local;

@@ -45,8 +45,6 @@ public:
     std::string_view NestedElementTextView(std::string_view outer, const ElementTag& inner);
     std::string_view ReadUntil(std::string_view marker);
 
-    std::string_view PendingText() const noexcept { return pending_; }
-
 private:
     // For ReadUntil when the pending text lacks the marker: appends lines until the marker
     // stands in the joined text and returns its offset there, or npos at the end of the log.

@@ -90,10 +90,4 @@ std::optional<std::string> UtcText(std::int64_t utcSeconds) {
     return text;
 }
 
-std::optional<std::string> UtcDateTime(std::string_view localText, int offsetMinutes) {
-    const std::optional<std::int64_t> local = LocalSeconds(localText);
-    if (!local) return std::nullopt;
-    return UtcText(*local - std::int64_t{offsetMinutes} * 60);
-}
-
 } // namespace nordavel

@@ -6,6 +6,18 @@
 
 namespace nordavel::win32 {
 
+namespace {
+HWND errorBoxOwner = nullptr;
+}
+
+void SetErrorBoxOwner(HWND owner) noexcept {
+    errorBoxOwner = owner;
+}
+
+HWND ErrorBoxOwner() noexcept {
+    return errorBoxOwner;
+}
+
 void ShowErrorBox(HWND owner, std::string_view message) noexcept {
     try {
         const std::wstring text = Widen(ErrorBoxText(message));

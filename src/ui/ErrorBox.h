@@ -14,4 +14,8 @@ void ShowErrorBox(HWND owner, std::string_view message) noexcept;
 // The same for the exception being handled; for use inside a catch block.
 void ShowCurrentException(HWND owner) noexcept;
 
+// The owner for error boxes: the application's main window once it exists.
+void SetErrorBoxOwner(HWND owner) noexcept;
+HWND ErrorBoxOwner() noexcept;
+
 } // namespace nordavel::win32

@@ -8,7 +8,6 @@
 #include "platform/win32/WideText.h"
 #include "ui/ErrorBox.h"
 #include "ui/Win32Util.h"
-#include "ui/Window.h"
 
 namespace nordavel::win32 {
 

@@ -7,17 +7,6 @@
 
 namespace nordavel::win32 {
 
-namespace {
-HWND errorBoxOwner = nullptr;
-}
-
-void SetErrorBoxOwner(HWND owner) noexcept {
-    errorBoxOwner = owner;
-}
-HWND ErrorBoxOwner() noexcept {
-    return errorBoxOwner;
-}
-
 Window::~Window() {
     if (hwnd_) {
         // The window outlives no object: it must not call back into a destroyed one.
@@ -61,7 +50,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     try {
         result = window->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        ShowCurrentException(errorBoxOwner ? errorBoxOwner : hwnd);
+        ShowCurrentException(ErrorBoxOwner() ? ErrorBoxOwner() : hwnd);
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

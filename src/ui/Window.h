@@ -32,8 +32,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// The owner for error boxes: the application's main window once it exists.
-void SetErrorBoxOwner(HWND owner) noexcept;
-HWND ErrorBoxOwner() noexcept;
-
 } // namespace nordavel::win32
