@@ -103,8 +103,9 @@ TConversionOutcome Convert(const std::string& logFileName, Layout& layout, Repor
         if (outcome.Count > 0) {
             layout.WriteEnd(writer);
             writer.Flush();
-            if (const std::optional<IoError> warning = output->Commit())
-                report.Warn(warning->what());
+            const CommitResult committed = output->Commit();
+            if (!committed.replaced) throw *committed.error;
+            if (committed.error) report.Warn(committed.error->what());
         } else {
             output->Discard();
         }
