@@ -121,8 +121,9 @@ private:
         } else {
             layout_.WriteEnd(*writer_);
             writer_->Flush();
-            if (const std::optional<IoError> warning = output_->Commit())
-                report_.Warning(warning->what());
+            const CommitResult committed = output_->Commit();
+            if (!committed.replaced) throw *committed.error;
+            if (committed.error) report_.Warning(committed.error->what());
         }
         switch (outcome_.result) {
         case ConversionResult::Converted:

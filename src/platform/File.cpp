@@ -3,11 +3,33 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "base/TextUtil.h"
 #include "platform/IoError.h"
 
-namespace nordavel::detail {
+namespace nordavel {
+
+InputFile::InputFile(NativeFileHandle handle, std::string path) noexcept
+    : handle_(handle), path_(std::move(path)) {}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNoFile)), path_(std::move(other.path_)) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, kNoFile);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+InputFile::~InputFile() {
+    Close();
+}
+
+namespace detail {
 
 #ifdef _WIN32
 constexpr int kNameTooLong = 206; // ERROR_FILENAME_EXCED_RANGE
@@ -31,4 +53,6 @@ std::string TemporaryNameIn(const std::string& folder, std::uint32_t attempt) {
     return folder + suffix;
 }
 
-} // namespace nordavel::detail
+} // namespace detail
+
+} // namespace nordavel

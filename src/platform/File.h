@@ -12,13 +12,16 @@ namespace nordavel {
 // Names longer than this many characters can be neither opened nor created.
 inline constexpr std::size_t kMaxFileNameLength = 259;
 
-// The platform's file handle, closed by its owner, and the value that holds no file.
+// The platform's file handle, closed by its owner, and the value that holds no file; the
+// character of the file names the system takes (UTF-16 on Windows, bytes on POSIX).
 #ifdef _WIN32
 using NativeFileHandle = void*;
 inline const NativeFileHandle kNoFile = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
+using NativePathChar = wchar_t;
 #else
 using NativeFileHandle = int;
 inline constexpr NativeFileHandle kNoFile = -1;
+using NativePathChar = char;
 #endif
 
 // A regular file opened for reading only; other programs may read it meanwhile but not write it.

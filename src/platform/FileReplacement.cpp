@@ -31,22 +31,27 @@ void FileReplacement::Write(const char* data, std::size_t size) {
     state_->Write(data, size);
 }
 
-std::optional<IoError> FileReplacement::Commit() {
+CommitResult FileReplacement::Commit() {
     State& state = *state_;
     try {
         if (state.beside) {
             if (state.RenameOverTarget()) {
                 if (const int error = state.SyncFolder(); error != 0)
-                    return IoError(error, "Cannot sync the folder of", state.target);
-                return std::nullopt;
+                    return {true, IoError(error, "Cannot sync the folder of", state.target)};
+                return {true, std::nullopt};
             }
             // A link is replaced as a whole or not at all, never written through.
-            if (state.kind == ReplacedKind::Link)
-                throw IoError(state.refusal, "Cannot replace", state.target);
+            if (state.kind == ReplacedKind::Link) {
+                state.Drop();
+                return {false, IoError(state.refusal, "Cannot replace", state.target)};
+            }
         }
         state.CopyIntoTarget();
         state.Drop();
-        return std::nullopt;
+        return {true, std::nullopt};
+    } catch (const IoError& error) {
+        state.Drop();
+        return {false, error};
     } catch (...) {
         state.Drop();
         throw;

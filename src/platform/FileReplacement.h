@@ -9,6 +9,17 @@
 
 namespace nordavel {
 
+// What FileReplacement::Commit came to, failures included, as one value.
+struct CommitResult {
+    // The new content stands whole under the target's name.
+    bool replaced = false;
+    // Not replaced: why ("Cannot replace" or "Cannot write"); the temporary file is gone and the
+    // target is as it was, unless the copy in place broke off half way. Replaced: a failure after
+    // the target was replaced, which cannot undo that and is only a warning ("Cannot sync the
+    // folder of").
+    std::optional<IoError> error;
+};
+
 // The new content of a file, written aside and put in the file's place only by Commit, so that
 // the file as it was survives every failure before that, and an interrupted run leaves nothing.
 //
@@ -37,11 +48,10 @@ public:
 
     // IoError ("Cannot write" the target) when the content cannot be stored.
     void Write(const char* data, std::size_t size) override;
-    // Puts the content in the target's place, on the disk. On failure (IoError, "Cannot
-    // replace" or "Cannot write") the temporary file is gone; the target is as it was unless
-    // the copy in place broke off half way. A failure after the target was replaced cannot
-    // undo that: it comes back as a warning, not thrown.
-    [[nodiscard]] std::optional<IoError> Commit();
+    // Puts the content in the target's place, on the disk. Every failure of the system comes
+    // back in the result, none is thrown; only memory exhausted is, as std::bad_alloc (the
+    // temporary file is gone then too), so that it ends the run as it does anywhere else.
+    [[nodiscard]] CommitResult Commit();
     // Drops the content; the target stays as it was.
     void Discard() noexcept;
 

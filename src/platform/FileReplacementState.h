@@ -16,10 +16,10 @@ enum class ReplacedKind { None, File, Link };
 struct FileReplacement::State {
     std::string target;
     ReplacedKind kind = ReplacedKind::None;
-    bool beside = false;             // the temporary file lies in the target's folder
-    NativeFileHandle file = kNoFile; // the temporary file, open for reading and writing
-    std::basic_string<detail::NativePathChar> name; // its name; empty while it has none
-    int slot = -1;                                  // its registration for removal on interrupt
+    bool beside = false;                    // the temporary file lies in the target's folder
+    NativeFileHandle file = kNoFile;        // the temporary file, open for reading and writing
+    std::basic_string<NativePathChar> name; // its name; empty while it has none
+    int slot = -1;                          // its registration for removal on interrupt
     int refusal = 0; // why the renaming was refused, when RenameOverTarget returned false
 
     ~State() { Drop(); }

@@ -10,6 +10,7 @@
 #include "base/TextUtil.h"
 #include "platform/FileReplacementState.h"
 #include "platform/IoError.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace nordavel {
 
@@ -32,21 +33,6 @@ bool StickyFolderForbidsReplacing(const std::string& target, const struct stat& 
     const uid_t user = ::geteuid();
     return user != 0 && entry.st_uid != user && folder.st_uid != user;
 }
-
-// Closes a descriptor on every path out of a scope.
-class DescriptorCloser {
-public:
-    explicit DescriptorCloser(int fd) noexcept : fd_(fd) {}
-    ~DescriptorCloser() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int Release() noexcept { return std::exchange(fd_, -1); }
-    DescriptorCloser(const DescriptorCloser&) = delete;
-    DescriptorCloser& operator=(const DescriptorCloser&) = delete;
-
-private:
-    int fd_;
-};
 
 void WriteAll(int fd, const char* data, std::size_t size, const std::string& target) {
     while (size > 0) {
@@ -134,9 +120,9 @@ ReplacedKind FileReplacement::State::Examine(const std::string& target) {
     // read-only attribute does on Windows; the open tells whether this user may write it.
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         throw IoError(EACCES, "Cannot create", target);
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) throw IoError(errno, "Cannot create", target);
-    ::close(fd);
+    const posix::UniqueFd probe(
+        ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!probe) throw IoError(errno, "Cannot create", target);
     return ReplacedKind::File;
 }
 
@@ -199,10 +185,10 @@ bool FileReplacement::State::RenameOverTarget() {
 }
 
 int FileReplacement::State::SyncFolder() {
-    const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) return errno;
-    const int error = Sync(folder);
-    ::close(folder);
+    const posix::UniqueFd folder(
+        ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder) return errno;
+    const int error = Sync(folder.get());
     // Some file systems have nothing to sync a folder with, and say so.
     return error == EINVAL ? 0 : error;
 }
@@ -215,11 +201,10 @@ void FileReplacement::State::CopyIntoTarget() {
     // Renaming was refused after the temporary file was closed: it is read by its name.
     if (file == kNoFile && (file = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) < 0)
         throw IoError(errno, "Cannot write", target);
-    const int out = ::open(target.c_str(), flags, 0666);
-    if (out < 0) throw IoError(errno, "Cannot write", target);
-    DescriptorCloser closer(out);
+    posix::UniqueFd out(::open(target.c_str(), flags, 0666));
+    if (!out) throw IoError(errno, "Cannot write", target);
     struct stat info {};
-    if (::fstat(out, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(out.get(), &info) != 0 || !S_ISREG(info.st_mode))
         throw IoError(EEXIST, "Cannot write", target);
     const std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
     off_t offset = 0;
@@ -230,12 +215,12 @@ void FileReplacement::State::CopyIntoTarget() {
             throw IoError(errno, "Cannot write", target);
         }
         if (n == 0) break;
-        WriteAll(out, buffer.get(), static_cast<std::size_t>(n), target);
+        WriteAll(out.get(), buffer.get(), static_cast<std::size_t>(n), target);
         offset += n;
     }
-    if (::ftruncate(out, offset) != 0) throw IoError(errno, "Cannot write", target);
-    if (const int error = Sync(out); error != 0) throw IoError(error, "Cannot write", target);
-    if (const int error = Close(closer.Release()); error != 0)
+    if (::ftruncate(out.get(), offset) != 0) throw IoError(errno, "Cannot write", target);
+    if (const int error = Sync(out.get()); error != 0) throw IoError(error, "Cannot write", target);
+    if (const int error = Close(out.release()); error != 0)
         throw IoError(error, "Cannot write", target);
 }
 

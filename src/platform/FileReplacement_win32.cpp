@@ -93,9 +93,9 @@ ReplacedKind FileReplacement::State::Examine(const std::string& target) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) throw IoError(LastError(), "Cannot create", target);
-    const DWORD type = GetFileType(probe);
-    CloseHandle(probe);
-    if (type != FILE_TYPE_DISK) throw IoError(ERROR_BAD_DEVICE, "Cannot create", target);
+    const win32::UniqueHandle closer(probe);
+    if (GetFileType(probe) != FILE_TYPE_DISK)
+        throw IoError(ERROR_BAD_DEVICE, "Cannot create", target);
     return ReplacedKind::File;
 }
 

@@ -1,14 +1,13 @@
 #include "platform/File.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
 #include "platform/IoError.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace nordavel {
 
@@ -26,45 +25,13 @@ int OpenOrThrow(const std::string& path, int flags, const char* action) {
 
 } // namespace
 
-std::string SystemErrorText(int osCode) {
-    return std::strerror(osCode);
-}
-int LastSystemError() noexcept {
-    return errno;
-}
-int OutOfMemoryError() noexcept {
-    return ENOMEM;
-}
-
-InputFile::InputFile(NativeFileHandle handle, std::string path) noexcept
-    : handle_(handle), path_(std::move(path)) {}
-
 InputFile InputFile::Open(const std::string& path) {
     // Without O_NONBLOCK opening a FIFO waits for a writer; for a regular file it changes nothing.
-    const int fd = OpenOrThrow(path, O_RDONLY | O_NONBLOCK, "Cannot open");
+    posix::UniqueFd fd(OpenOrThrow(path, O_RDONLY | O_NONBLOCK, "Cannot open"));
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
-        ::close(fd);
-        throw IoError(error, "Cannot open", path);
-    }
-    return InputFile(fd, path);
-}
-
-InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoFile)), path_(std::move(other.path_)) {}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kNoFile);
-        path_ = std::move(other.path_);
-    }
-    return *this;
-}
-
-InputFile::~InputFile() {
-    Close();
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        throw IoError(S_ISDIR(info.st_mode) ? EISDIR : ENODEV, "Cannot open", path);
+    return InputFile(fd.release(), path);
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t capacity) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/IoError.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel {
@@ -25,55 +26,12 @@ HANDLE OpenOrThrow(const std::string& path, DWORD access, DWORD disposition, con
 
 } // namespace
 
-std::string SystemErrorText(int osCode) {
-    // System messages are a line or two, well within the buffer.
-    wchar_t buffer[1024];
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       static_cast<DWORD>(osCode), 0, buffer, 1024, nullptr);
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L'.' ||
-                             text.back() == L' '))
-        text.pop_back();
-    if (text.empty()) return "system error";
-    return win32::Narrow(text);
-}
-
-int LastSystemError() noexcept {
-    return static_cast<int>(GetLastError());
-}
-
-int OutOfMemoryError() noexcept {
-    return ERROR_NOT_ENOUGH_MEMORY;
-}
-
-InputFile::InputFile(NativeFileHandle handle, std::string path) noexcept
-    : handle_(handle), path_(std::move(path)) {}
-
 InputFile InputFile::Open(const std::string& path) {
-    const HANDLE handle = OpenOrThrow(path, GENERIC_READ, OPEN_EXISTING, "Cannot open");
+    win32::UniqueHandle handle(OpenOrThrow(path, GENERIC_READ, OPEN_EXISTING, "Cannot open"));
     // Devices (NUL, CON, COM1) and pipes open like files but are no logs.
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
+    if (GetFileType(handle.get()) != FILE_TYPE_DISK)
         throw IoError(ERROR_BAD_DEVICE, "Cannot open", path);
-    }
-    return InputFile(handle, path);
-}
-
-InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), path_(std::move(other.path_)) {}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-        path_ = std::move(other.path_);
-    }
-    return *this;
-}
-
-InputFile::~InputFile() {
-    Close();
+    return InputFile(handle.release(), path);
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t capacity) {
@@ -85,8 +43,7 @@ std::size_t InputFile::Read(char* buffer, std::size_t capacity) {
 }
 
 void InputFile::Close() noexcept {
-    if (handle_ != INVALID_HANDLE_VALUE)
-        CloseHandle(AsHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)));
+    if (handle_ != kNoFile) CloseHandle(AsHandle(std::exchange(handle_, kNoFile)));
 }
 
 } // namespace nordavel

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 
 #include "platform/IoError.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace nordavel {
 
@@ -16,7 +16,7 @@ bool IsFolder(const std::string& path) {
 }
 
 std::vector<FolderEntry> ListFolder(const std::string& path) {
-    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(path.c_str()), ::closedir);
+    const posix::UniqueFolder folder(::opendir(path.c_str()));
     if (!folder) throw IoError(errno, "Cannot read folder", path);
     std::vector<FolderEntry> entries;
     for (;;) {

@@ -3,20 +3,10 @@
 #include <windows.h>
 
 #include "platform/IoError.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel {
-
-namespace {
-
-struct FindHandle {
-    HANDLE handle;
-    ~FindHandle() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-};
-
-} // namespace
 
 bool IsFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
@@ -31,14 +21,15 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
     pattern += '*';
     WIN32_FIND_DATAW found{};
     // The basic level leaves out the 8.3 names, which would match patterns the long ones do not.
-    const FindHandle find{FindFirstFileExW(win32::Widen(pattern).c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, 0)};
+    const HANDLE first = FindFirstFileExW(win32::Widen(pattern).c_str(), FindExInfoBasic, &found,
+                                          FindExSearchNameMatch, nullptr, 0);
     std::vector<FolderEntry> entries;
-    if (find.handle == INVALID_HANDLE_VALUE) {
+    if (first == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return entries;
         throw IoError(static_cast<int>(error), "Cannot read folder", path);
     }
+    const win32::UniqueFindHandle find(first);
     do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -46,7 +37,7 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
         entries.push_back(
             {win32::Narrow(name), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0});
-    } while (FindNextFileW(find.handle, &found));
+    } while (FindNextFileW(find.get(), &found));
     if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES)
         throw IoError(static_cast<int>(error), "Cannot read folder", path);
     return entries;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/File.h"
+
 namespace nordavel {
 
 // Makes an interrupted run of a console program leave no temporary file behind.
@@ -13,12 +15,6 @@ namespace nordavel {
 void RemoveTemporaryFilesOnInterrupt();
 
 namespace detail {
-
-#ifdef _WIN32
-using NativePathChar = wchar_t;
-#else
-using NativePathChar = char;
-#endif
 
 // For the file layer. While an InterruptsHeld lives, the interrupts above wait; a temporary
 // file's creation and its registration (or its renaming and unregistration) happen under one, so

@@ -21,9 +21,6 @@ private:
 // end.
 std::string SystemErrorText(int osCode);
 
-// The error code of the calling thread's last failed system call.
-int LastSystemError() noexcept;
-
 // The system's error code for memory exhausted, so that the message names it in the system's
 // words.
 int OutOfMemoryError() noexcept;

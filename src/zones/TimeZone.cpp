@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/TextUtil.h"
 #include "zones/ZoneData.h"
 
 namespace nordavel {
@@ -11,18 +12,18 @@ namespace {
 // No zone's offset is a day and more away from UTC.
 constexpr std::int64_t kLargestOffset = 26 * 3600;
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+// Zone names are ASCII and found in any letter case.
+bool SameLetter(char x, char y) {
+    return LowerAscii(x) == LowerAscii(y);
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameLetter);
 }
 
 bool Contains(std::string_view name, std::string_view text) {
-    return std::search(name.begin(), name.end(), text.begin(), text.end(),
-                       [](char x, char y) { return Lower(x) == Lower(y); }) != name.end();
+    return std::search(name.begin(), name.end(), text.begin(), text.end(), SameLetter) !=
+           name.end();
 }
 
 // The TZif file of version 2 or later as zic writes it (RFC 8536): its 64-bit part.

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 namespace nordavel::win32 {
@@ -32,12 +33,11 @@ std::optional<std::wstring> FullPathName(const std::wstring& path) {
 
 std::vector<std::string> CommandLineParameters() {
     int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const UniqueLocal<LPWSTR> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> parameters;
-    if (arguments == nullptr) return parameters;
+    if (!arguments) return parameters;
     for (int i = 1; i < count; ++i)
-        parameters.push_back(Narrow(arguments[i]));
-    LocalFree(arguments);
+        parameters.push_back(Narrow(arguments.get()[i]));
     return parameters;
 }
 
