@@ -5,6 +5,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "SettingsFakes.h"
 #include "desktop/IniLocation.h"
 #include "desktop/Placement.h"
 #include "desktop/Settings.h"
@@ -12,6 +13,9 @@
 
 namespace nordavel {
 namespace {
+
+using test::FakeScreen;
+using test::IniStore;
 
 TEST(SettingsValues, Integers) {
     EXPECT_EQ(ParseInteger("16"), 16);
@@ -57,53 +61,11 @@ TEST(SettingsValues, FoldersAndFontSizes) {
     EXPECT_EQ(ScreenFontSize(2147483647, 48), -1);
 }
 
-// A settings file in memory that records what was written, in order.
-class MemoryStore : public SettingsStore {
-public:
-    bool exists = true;
-    bool createFails = false;
-    int writesBeforeFailure = -1;
-    std::map<std::string, std::string> values; // "Section/Key" -> value
-    std::vector<std::string> written;
-    bool flushed = false;
-
-    bool Exists() const override { return exists; }
-    void CreateEmpty() override {
-        if (createFails) throw std::runtime_error("cannot create");
-        exists = true;
-    }
-    std::optional<std::string> Read(std::string_view section, std::string_view key) const override {
-        const auto found = values.find(std::string(section) + "/" + std::string(key));
-        if (found == values.end()) return std::nullopt;
-        return found->second;
-    }
-    void Write(std::string_view section, std::string_view key, std::string_view value) override {
-        if (writesBeforeFailure == 0) throw std::runtime_error("read-only");
-        if (writesBeforeFailure > 0) --writesBeforeFailure;
-        written.push_back(std::string(section) + "/" + std::string(key) + "=" + std::string(value));
-    }
-    void Flush() override { flushed = true; }
-};
-
-// The screen and the system as a load sees them; records where it asked for a monitor.
-struct FakeScreen {
-    std::uint32_t locale = 1033;
-    std::optional<Rect> askedAt;
-
-    LoadContext Context() {
-        return LoadContext{"C:\\Tools\\", WindowSize{474, 260}, locale, Rect{0, 0, 1280, 984},
-                           [this](const Rect& window) {
-                               askedAt = window;
-                               return Rect{0, 0, 1280, 984};
-                           }};
-    }
-};
-
 // What the windows hold before any load.
 const WindowSettings kStart{"", Point{10, 20}, kStartFontSettings, CsvOptions{}};
 
 TEST(Settings, NoFileGivesTheBuiltInSettings) {
-    MemoryStore store;
+    IniStore store;
     store.exists = false;
     FakeScreen screen;
     const std::optional<WindowSettings> loaded = LoadSettings(store, kStart, screen.Context());
@@ -111,7 +73,7 @@ TEST(Settings, NoFileGivesTheBuiltInSettings) {
     EXPECT_TRUE(store.exists) << "created";
     EXPECT_EQ(loaded->dialogFolder, "C:\\Tools");
     EXPECT_EQ(loaded->mainPosition, (Point{403, 362})) << "centred";
-    EXPECT_FALSE(screen.askedAt.has_value());
+    EXPECT_TRUE(screen.askedAbout.empty());
     EXPECT_EQ(loaded->font, kStartFontSettings);
     EXPECT_TRUE(loaded->csvOptions.index);
     EXPECT_FALSE(loaded->csvOptions.rcr);
@@ -127,17 +89,9 @@ TEST(Settings, NoFileGivesTheBuiltInSettings) {
 }
 
 TEST(Settings, StoredValuesAreRead) {
-    MemoryStore store;
-    store.values = {{"Option/DataPath", "D:\\gps\\"},
-                    {"Option/MainTop", "0x10"},
-                    {"Option/MainLeft", "$20"},
-                    {"Font/Charset", "300"},
-                    {"Font/FontName", "Arial"},
-                    {"Font/FontSize", "8"},
-                    {"CSVopt/Index", "0"},
-                    {"CSVopt/RCR", "2"},
-                    {"CSVopt/VALID", "true"},
-                    {"CSVopt/SNEW", "-1"}};
+    IniStore store("[Option]\nDataPath=D:\\gps\\\nMainTop=0x10\nMainLeft=$20\n"
+                   "[Font]\nCharset=300\nFontName=Arial\nFontSize=8\n"
+                   "[CSVopt]\nIndex=0\nRCR=2\nVALID=true\nSNEW=-1\n");
     FakeScreen screen;
     WindowSettings current = kStart; // the boxes as the user left them
     current.csvOptions.dateTime = false;
@@ -145,7 +99,8 @@ TEST(Settings, StoredValuesAreRead) {
     const std::optional<WindowSettings> loaded = LoadSettings(store, current, screen.Context());
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->dialogFolder, "D:\\gps");
-    EXPECT_EQ(screen.askedAt, (Rect{32, 16, 32 + 474, 16 + 260})) << "the monitor there";
+    EXPECT_EQ(screen.askedAbout, (std::vector<Rect>{{32, 16, 32 + 474, 16 + 260}}))
+        << "the monitor there";
     EXPECT_EQ(loaded->mainPosition, (Point{32, 16}));
     EXPECT_EQ(loaded->font, (FontSettings{44, "Arial", 8})) << "the charset's low 8 bits";
     EXPECT_FALSE(loaded->csvOptions.index);
@@ -161,7 +116,7 @@ TEST(Settings, StoredValuesAreRead) {
 }
 
 TEST(Settings, FontDefaultsFollowTheLocaleAndTheLastLoad) {
-    MemoryStore store;
+    IniStore store;
     FakeScreen screen;
     WindowSettings current = kStart;
     current.font = FontSettings{0, "Arial", 12}; // what an earlier load set
@@ -170,21 +125,19 @@ TEST(Settings, FontDefaultsFollowTheLocaleAndTheLastLoad) {
     screen.locale = kJapaneseLocale;
     EXPECT_EQ(LoadSettings(store, current, screen.Context())->font, kJapaneseFontDefaults);
     // An empty value is read as empty text, not as the default.
-    store.values["Font/FontName"] = "";
-    EXPECT_EQ(LoadSettings(store, current, screen.Context())->font.name, "");
+    IniStore emptyName("[Font]\nFontName=\n");
+    EXPECT_EQ(LoadSettings(emptyName, current, screen.Context())->font.name, "");
 }
 
 TEST(Settings, FailuresEndQuietly) {
-    MemoryStore store;
+    IniStore store("[Option]\nMainTop=5\nMainLeft=5\n");
     store.exists = false;
     store.createFails = true;
-    store.values["Option/MainTop"] = "5";
-    store.values["Option/MainLeft"] = "5";
     FakeScreen screen;
     EXPECT_FALSE(LoadSettings(store, kStart, screen.Context()).has_value()) << "nothing to apply";
-    EXPECT_FALSE(screen.askedAt.has_value()) << "the monitor it is on";
+    EXPECT_TRUE(screen.askedAbout.empty());
 
-    MemoryStore readOnly;
+    IniStore readOnly;
     readOnly.writesBeforeFailure = 2;
     SaveSettings(readOnly, kStart);
     EXPECT_EQ(readOnly.written.size(), 2u) << "the first failing write ends the save";

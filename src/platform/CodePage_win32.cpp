@@ -23,15 +23,6 @@ DWORD EncodeFlags(unsigned codePage) {
     return refusesFlag ? 0 : WC_NO_BEST_FIT_CHARS;
 }
 
-std::wstring ToUtf16(unsigned codePage, std::string_view bytes) {
-    if (bytes.empty()) return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), size, result.data(), length);
-    return result;
-}
-
 void AppendFromUtf16(unsigned codePage, std::wstring_view text, std::string& out) {
     if (text.empty()) return;
     const DWORD flags = EncodeFlags(codePage);
@@ -58,7 +49,7 @@ public:
         : from_(from), to_(to),
           characterByCharacter_(to == CP_UTF8 && DecodesCharacterByCharacter(from)) {}
     void Convert(std::string_view in, std::string& out) override {
-        AppendFromUtf16(to_, ToUtf16(from_, in), out);
+        AppendFromUtf16(to_, win32::Widen(in, from_), out);
     }
     bool ConvertCharacter(std::string_view bytes, std::string& out) override {
         if (!characterByCharacter_ || bytes.empty() ||

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../TestSupport.h"
 #include "UiDriver.h"
@@ -36,11 +38,6 @@ std::wstring ExpectedCaption() {
     return L"Nordavel to CSV Ver" + std::to_wstring(NORDAVEL_VERSION_MAJOR) + L"." + minor;
 }
 
-bool SameRect(const RECT& rect, int x, int y, int width, int height) {
-    return rect.left == x && rect.top == y && rect.right - rect.left == width &&
-           rect.bottom - rect.top == height;
-}
-
 std::wstring ReportText(const Program& program) {
     return Text(GetDlgItem(program.Report(), IDC_REPORT_TEXT));
 }
@@ -59,47 +56,42 @@ TEST(MainWindow, CaptionListAndEveryControl) {
     EXPECT_EQ(client.bottom, 232);
     EXPECT_EQ(GetWindowLongPtrW(main, GWL_STYLE) & WS_THICKFRAME, 0) << "fixed border";
 
-    struct Expected {
-        int id;
-        const wchar_t* className;
-        const wchar_t* text;
-        int x, y, width, height;
+    // Every control with its caption inside the client area; none overlaps another but the
+    // option boxes, which lie in their frame from left to right in the Tab key's order.
+    const std::pair<int, const wchar_t*> controls[] = {
+        {IDC_FILE_LIST_LABEL, L"Filename"},
+        {IDC_REPORT_LABEL, L"Report"},
+        {IDC_BUTTON_BROWSE, L"Browse"},
+        {IDC_BUTTON_EXECUTE, L"Execute"},
+        {IDC_BUTTON_EXIT, L"Exit"},
+        {IDC_FILE_LIST, nullptr},
+        {IDC_GROUPBOX_CSV, L" Output option "},
+        {IDC_CHECKBOX_INDEX, L"Index"},
+        {IDC_CHECKBOX_RCR, L"RCR"},
+        {IDC_CHECKBOX_DATETIME, L"Date+Time"},
+        {IDC_CHECKBOX_VALID, L"VALID"},
+        {IDC_CHECKBOX_SNEW, L"S/N,E/W"},
     };
-    const Expected controls[] = {
-        {IDC_FILE_LIST_LABEL, L"Static", L"Filename", 160, 8, 48, 12},
-        {IDC_REPORT_LABEL, L"Static", L"Report", 392, 193, 70, 14},
-        {IDC_BUTTON_BROWSE, L"Button", L"Browse", 392, 90, 70, 25},
-        {IDC_BUTTON_EXECUTE, L"Button", L"Execute", 392, 121, 70, 25},
-        {IDC_FILE_LIST, L"Edit", nullptr, 8, 24, 369, 150},
-        {IDC_BUTTON_EXIT, L"Button", L"Exit", 392, 152, 70, 25},
-        {IDC_GROUPBOX_CSV, L"Button", L" Output option ", 8, 185, 369, 40},
-    };
-    for (const Expected& c : controls) {
-        const HWND control = program.Control(c.id);
-        ASSERT_NE(control, nullptr) << c.id;
-        EXPECT_EQ(_wcsicmp(ClassOf(control).c_str(), c.className), 0) << c.id;
-        if (c.text) {
-            EXPECT_EQ(Text(control), c.text) << c.id;
-        }
-        EXPECT_TRUE(SameRect(ClientRelativeRect(main, control), c.x, c.y, c.width, c.height))
-            << c.id;
+    constexpr std::size_t kFrame = 6;
+    std::vector<RECT> placed;
+    for (const auto& [id, caption] : controls) {
+        const HWND control = program.Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        if (caption) EXPECT_EQ(Text(control), caption) << id;
+        placed.push_back(ClientRelativeRect(main, control));
+        const RECT& rect = placed.back();
+        EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
+                    rect.bottom <= client.bottom && rect.right > rect.left)
+            << id;
     }
-
-    // The check boxes, relative to the group frame, with their ticks at start.
-    const RECT group = ScreenRect(program.Control(IDC_GROUPBOX_CSV));
-    const Expected boxes[] = {
-        {IDC_CHECKBOX_INDEX, L"Button", L"Index", 12, 16, 60, 17},
-        {IDC_CHECKBOX_DATETIME, L"Button", L"Date+Time", 125, 16, 83, 17},
-        {IDC_CHECKBOX_SNEW, L"Button", L"S/N,E/W", 280, 16, 85, 17},
-        {IDC_CHECKBOX_RCR, L"Button", L"RCR", 70, 16, 55, 17},
-        {IDC_CHECKBOX_VALID, L"Button", L"VALID", 210, 16, 68, 17},
-    };
-    for (const Expected& c : boxes) {
-        const HWND box = program.Control(c.id);
-        EXPECT_EQ(Text(box), c.text);
-        RECT rect = ScreenRect(box);
-        OffsetRect(&rect, -group.left, -group.top);
-        EXPECT_TRUE(SameRect(rect, c.x, c.y, c.width, c.height)) << c.id;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        for (std::size_t j = i + 1; j < placed.size(); ++j) {
+            RECT common{};
+            const bool overlap = IntersectRect(&common, &placed[i], &placed[j]) != FALSE;
+            EXPECT_EQ(overlap, i == kFrame && j > kFrame) << i << " " << j;
+            if (i == kFrame && j > kFrame) EXPECT_TRUE(EqualRect(&common, &placed[j])) << j;
+            if (i > kFrame) EXPECT_LE(placed[i].right, placed[j].left) << i << " " << j;
+        }
     }
     EXPECT_TRUE(Checked(program, IDC_CHECKBOX_INDEX));
     EXPECT_TRUE(Checked(program, IDC_CHECKBOX_DATETIME));

@@ -6,7 +6,8 @@
 
 namespace nordavel::win32 {
 
-std::wstring Widen(std::string_view utf8);
+// Text in a code page (UTF-8 unless another is named) as UTF-16.
+std::wstring Widen(std::string_view text, unsigned codePage = 65001);
 std::string Narrow(std::wstring_view utf16);
 
 } // namespace nordavel::win32
