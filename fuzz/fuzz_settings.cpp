@@ -88,8 +88,9 @@ Rect AreaUsed(const FakeScreen& screen) {
 }
 
 // A folder as Windows resolves it: blanks and "\" at the end do not count, except the "\" of a
-// drive's root. The profile functions drop blanks around a value and DialogFolder drops one "\",
-// so a folder may come back spelt shorter ("D:\gps \\" as "D:\gps"), but never as another one.
+// drive's root. The profile functions drop blanks around a value and WithoutTrailingBackslash drops
+// one "\", so a folder may come back spelt shorter ("D:\gps \\" as "D:\gps"), but never as another
+// one.
 std::string_view FolderAsResolved(std::string_view folder) {
     while (!folder.empty() &&
            (IsBlank(folder.back()) ||
@@ -153,11 +154,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
-        const std::string folder = DialogFolder(line);
+        const std::string folder = WithoutTrailingBackslash(line);
         Check(folder == line ||
                   (folder.size() + 1 == line.size() && !folder.empty() &&
                    line.starts_with(folder) && line.back() == '\\' && folder.back() != ':'),
-              "DialogFolder drops one trailing \\ at most, never one after a :");
+              "WithoutTrailingBackslash drops one trailing \\ at most, never one after a :");
         start = end + 1;
     }
 

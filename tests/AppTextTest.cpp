@@ -44,12 +44,5 @@ TEST(AppText, CommandLineParametersBecomeTheFileList) {
     EXPECT_FALSE(IsIniFileName("D:\\x.ini\\a"));
 }
 
-TEST(AppText, DialogFolderOfTheFirstSelectedFile) {
-    EXPECT_EQ(DialogFolderOf("D:\\gps\\a.kml"), "D:\\gps");
-    EXPECT_EQ(DialogFolderOf("D:\\a.kml"), "D:\\");
-    EXPECT_EQ(DialogFolderOf("\\\\server\\share\\x\\a.kml"), "\\\\server\\share\\x");
-    EXPECT_EQ(DialogFolderOf("a.kml"), "");
-}
-
 } // namespace
 } // namespace nordavel

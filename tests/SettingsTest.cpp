@@ -48,10 +48,11 @@ TEST(SettingsValues, Booleans) {
 }
 
 TEST(SettingsValues, FoldersAndFontSizes) {
-    EXPECT_EQ(DialogFolder("C:\\Tools\\"), "C:\\Tools");
-    EXPECT_EQ(DialogFolder("C:\\"), "C:\\");
-    EXPECT_EQ(DialogFolder("C:\\Tools"), "C:\\Tools");
-    EXPECT_EQ(DialogFolder(""), "");
+    EXPECT_EQ(WithoutTrailingBackslash("C:\\Tools\\"), "C:\\Tools");
+    EXPECT_EQ(WithoutTrailingBackslash("C:\\"), "C:\\");
+    EXPECT_EQ(WithoutTrailingBackslash("C:\\Tools"), "C:\\Tools");
+    EXPECT_EQ(WithoutTrailingBackslash(""), "");
+    EXPECT_EQ(WithoutTrailingBackslash("\\\\server\\share\\x\\"), "\\\\server\\share\\x");
     EXPECT_EQ(ScreenFontSize(8, 96), 8);
     EXPECT_EQ(ScreenFontSize(8, 120), 6);
     EXPECT_EQ(ScreenFontSize(9, 144), 6);

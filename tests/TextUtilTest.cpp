@@ -30,8 +30,8 @@ TEST(TextUtil, WindowsPathParts) {
     EXPECT_EQ(ExtractFilePath("D:\\gps\\walk.kml", kWin), "D:\\gps\\");
     EXPECT_EQ(ExtractFileName("D:\\gps\\walk.kml", kWin), "walk.kml");
     EXPECT_EQ(ExtractFilePath("D:walk.kml", kWin), "D:");
-    EXPECT_EQ(ExtractFolder("D:walk.kml", kWin), "") << "a drive is no folder to the system";
-    EXPECT_EQ(ExtractFolder("D:\\gps/sub\\walk.kml", kWin), "D:\\gps/sub\\");
+    EXPECT_EQ(UpToLastSeparator("D:walk.kml", kWin), "") << "a drive is no folder to the system";
+    EXPECT_EQ(UpToLastSeparator("D:\\gps/sub\\walk.kml", kWin), "D:\\gps/sub\\");
     EXPECT_EQ(ExtractFileName("walk.kml", kWin), "walk.kml");
     EXPECT_EQ(ExtractFileExt("D:\\gps.2023\\walk", kWin), "");
     EXPECT_EQ(ExtractFileExt("D:\\gps\\walk.csv.kml", kWin), ".kml");
@@ -51,7 +51,7 @@ TEST(TextUtil, PosixPathParts) {
     EXPECT_EQ(ExtractFilePath("/gps/walk.kml", kPosix), "/gps/");
     EXPECT_EQ(ExtractFileName("/gps/walk.kml", kPosix), "walk.kml");
     EXPECT_EQ(ExtractFileName("D:\\gps\\walk.kml", kPosix), "D:\\gps\\walk.kml");
-    EXPECT_EQ(ExtractFolder("/gps/D:walk\\x.kml", kPosix), "/gps/");
+    EXPECT_EQ(UpToLastSeparator("/gps/D:walk\\x.kml", kPosix), "/gps/");
     EXPECT_EQ(ExtractFileExt("/gps.2023/walk", kPosix), "");
     EXPECT_EQ(ChangeFileExt("/gps/.hidden", ".csv", kPosix), "/gps/.csv");
 }

@@ -44,7 +44,7 @@ std::string_view ExtractFilePath(std::string_view path, PathStyle style) {
     return path.substr(0, FileNameStart(path, style));
 }
 
-std::string_view ExtractFolder(std::string_view path, PathStyle style) {
+std::string_view UpToLastSeparator(std::string_view path, PathStyle style) {
     const std::size_t last = path.find_last_of(style == PathStyle::Windows ? "\\/" : "/");
     return path.substr(0, last == std::string_view::npos ? 0 : last + 1);
 }

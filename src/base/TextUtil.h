@@ -46,7 +46,7 @@ inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
 std::string_view ExtractFilePath(std::string_view path, PathStyle style = kNativePathStyle);
 // The folder part as a folder is named to the system: up to and including the last "\" or "/"
 // (Windows paths) or "/" (POSIX paths), where a drive's ":" ends no folder.
-std::string_view ExtractFolder(std::string_view path, PathStyle style = kNativePathStyle);
+std::string_view UpToLastSeparator(std::string_view path, PathStyle style = kNativePathStyle);
 // The file part: everything after the folder part.
 std::string_view ExtractFileName(std::string_view path, PathStyle style = kNativePathStyle);
 // The text from the last "." of the file part to the end, or empty text.

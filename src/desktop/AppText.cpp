@@ -2,7 +2,6 @@
 
 #include "base/TextUtil.h"
 #include "desktop/IniLocation.h"
-#include "desktop/SettingsValues.h"
 
 namespace nordavel {
 
@@ -35,10 +34,6 @@ std::vector<std::string> FileListFromParameters(const std::vector<std::string>& 
     for (const std::string& parameter : parameters)
         if (!IsIniFileName(parameter)) lines.push_back(parameter);
     return lines;
-}
-
-std::string DialogFolderOf(std::string_view firstSelected) {
-    return DialogFolder(ExtractFilePath(firstSelected, PathStyle::Windows));
 }
 
 } // namespace nordavel

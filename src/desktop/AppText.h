@@ -30,9 +30,4 @@ std::string ErrorBoxText(std::string_view message);
 // except those whose extension is ".ini".
 std::vector<std::string> FileListFromParameters(const std::vector<std::string>& parameters);
 
-// The folder the file-open dialog starts in next time, after a selection whose first file is
-// `firstSelected`: its folder part without the trailing "\", except where that follows a ":"
-// ("D:\gps\a.kml" gives "D:\gps"; "D:\a.kml" gives "D:\").
-std::string DialogFolderOf(std::string_view firstSelected);
-
 } // namespace nordavel

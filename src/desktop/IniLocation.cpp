@@ -30,7 +30,7 @@ std::string LocateIniFile(const IniLocationSystem& system) {
 }
 
 std::string WritableIniFile(const IniLocationSystem& system, const std::string& path) {
-    if (system.ProbeWritable(std::string(ExtractFolder(path, kWindows)))) return path;
+    if (system.ProbeWritable(std::string(UpToLastSeparator(path, kWindows)))) return path;
 
     const std::string executableName(ExtractFileName(system.ExecutablePath(), kWindows));
     const std::string folder = system.EnvironmentVariable("APPDATA") + "\\" +

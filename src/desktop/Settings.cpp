@@ -37,16 +37,15 @@ std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSet
     try {
         if (!store.Exists()) store.CreateEmpty();
         WindowSettings settings;
-        settings.dialogFolder =
-            DialogFolder(store.Read(kOption, "DataPath").value_or(context.executableFolder));
+        settings.dialogFolder = WithoutTrailingBackslash(
+            store.Read(kOption, "DataPath").value_or(context.executableFolder));
 
         const std::int32_t top = ReadInteger(store, kOption, "MainTop", kNoPosition);
         const std::int32_t left = ReadInteger(store, kOption, "MainLeft", kNoPosition);
         const WindowSize size = context.mainWindowSize;
         const bool stored = top != kNoPosition && left != kNoPosition;
         const Rect there =
-            stored ? context.workAreaOf(WindowAt(Point{left, top}, size))
-                   : context.workAreaNow;
+            stored ? context.workAreaOf(WindowAt(Point{left, top}, size)) : context.workAreaNow;
         settings.mainPosition = FitToWorkArea(top, left, size, context.workAreaNow, there);
 
         const FontSettings& defaults =

@@ -66,7 +66,7 @@ std::string IntegerText(std::int32_t value) {
     return std::to_string(value);
 }
 
-std::string DialogFolder(std::string_view folder) {
+std::string WithoutTrailingBackslash(std::string_view folder) {
     std::string result(folder);
     if (result.size() >= 2 && result.back() == '\\' && result[result.size() - 2] != ':')
         result.pop_back();

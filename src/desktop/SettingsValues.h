@@ -24,7 +24,7 @@ inline std::string BooleanText(bool value) {
 
 // The folder as the file-open dialog keeps it: without its trailing "\", unless the "\" follows
 // a ":" ("C:\Tools\" becomes "C:\Tools"; "C:\" stays).
-std::string DialogFolder(std::string_view folder);
+std::string WithoutTrailingBackslash(std::string_view folder);
 
 // A font size in points at 96 pixels per inch, made for a screen of `pixelsPerInch` so that the
 // text keeps about the pixel height it has at 96: 8 at 120 gives 6. Rounded as Windows' MulDiv

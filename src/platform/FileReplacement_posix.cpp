@@ -20,7 +20,7 @@ constexpr std::size_t kCopyBufferSize = 64 * 1024;
 
 // The folder part of a path, "./" for a bare name, as system calls take it.
 std::string FolderOf(const std::string& path) {
-    const std::string folder(ExtractFolder(path));
+    const std::string folder(UpToLastSeparator(path));
     return folder.empty() ? "./" : folder;
 }
 

@@ -3,8 +3,9 @@
 #include <cderr.h>
 #include <commdlg.h>
 
-#include "desktop/AppText.h"
+#include "base/TextUtil.h"
 #include "desktop/Placement.h"
+#include "desktop/SettingsValues.h"
 #include "platform/win32/WideText.h"
 #include "ui/ErrorBox.h"
 #include "ui/Win32Util.h"
@@ -74,7 +75,9 @@ std::optional<OpenDialogChoice> OpenDialog::Show(DWORD filterIndex, const std::s
     OpenDialogChoice choice;
     choice.paths = SelectedPaths(selection);
     choice.filterIndex = dialog.nFilterIndex;
-    choice.folder = DialogFolderOf(choice.paths.front());
+    // Next time the dialog starts in the first file's folder.
+    choice.folder =
+        WithoutTrailingBackslash(ExtractFilePath(choice.paths.front(), PathStyle::Windows));
     return choice;
 }
 
