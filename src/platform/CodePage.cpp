@@ -50,52 +50,52 @@ bool IsAsciiCompatible(const CodePage& codePage) {
 
 TextDecoder::TextDecoder(const CodePage& codePage)
     : converter_(codePage.MakeDecoder()), asciiIsIdentity_(KeepsAscii(*converter_)) {
-    std::fill_n(singles_, 128, Character{kUnknown, {}});
+    std::fill_n(singleBytes_, 128, Character{kUnknown, {}});
 }
 
 std::string_view TextDecoder::Decode(std::string_view bytes, std::string& storage) {
     if (asciiIsIdentity_) {
         const std::size_t ascii = std::min(FindNonAscii(bytes.data(), bytes.size()), bytes.size());
-        if (const auto text = DecodeKnown(bytes, bytes.data(), ascii, storage)) return *text;
+        if (const auto text = DecodeKnown(bytes, ascii, storage)) return *text;
     }
     storage.clear();
     converter_->Convert(bytes, storage);
     return storage;
 }
 
-std::optional<std::string_view> TextDecoder::DecodeKnown(std::string_view bytes, const char* text,
-                                                         std::size_t ascii, std::string& storage) {
+std::optional<std::string_view> TextDecoder::DecodeKnown(std::string_view bytes, std::size_t ascii,
+                                                         std::string& storage) {
     // Room for three bytes of UTF-8, the most a byte gives, for each from the first byte 0x80
-    // or above on.
+    // or above on, and two to spare (see DecodeFromTable).
     const std::size_t room = ascii + 3 * (bytes.size() - ascii) + 2;
     if (storage.size() < room) storage.resize(room);
-    const std::size_t size = DecodeFromTable(bytes, text, ascii, storage.data());
+    const std::size_t size = DecodeFromTable(bytes, ascii, storage.data());
     if (size == std::string_view::npos) return std::nullopt;
     return std::string_view(storage.data(), size);
 }
 
-std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, const char* text,
-                                         std::size_t ascii, char* out) {
+std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, std::size_t ascii, char* out) {
     constexpr auto npos = std::string_view::npos;
     const char* in = bytes.data();
     const std::size_t size = bytes.size();
     const char* const start = out;
     std::size_t i = 0;
     for (;;) {
-        if (ascii > 0) std::memcpy(out, text + i, ascii);
+        if (ascii > 0) std::memcpy(out, in + i, ascii);
         out += ascii;
         i += ascii;
         if (i == size) return static_cast<std::size_t>(out - start);
-        // One or more characters of bytes 0x80 and above, each copied as three bytes: the ones
-        // past its size are overwritten by what follows, or lie in the two bytes to spare.
+        // One or more characters that begin with a byte 0x80 or above, each copied as three
+        // bytes: those past its size are overwritten by what follows, or lie in the two bytes to
+        // spare.
         do {
             const std::size_t byte = static_cast<unsigned char>(in[i]);
-            const Character* character = &Known(singles_[byte - 0x80], bytes.substr(i, 1));
+            const Character* character = &Known(singleBytes_[byte - 0x80], bytes.substr(i, 1));
             std::size_t length = 1;
             if (character->size == 0 && i + 1 < size) {
                 // Not a character on its own: maybe the first of two bytes.
                 const std::size_t second = static_cast<unsigned char>(in[i + 1]);
-                character = &Known(Pairs()[(byte - 0x80) * 256 + second], bytes.substr(i, 2));
+                character = &Known(DoubleBytes()[(byte - 0x80) * 256 + second], bytes.substr(i, 2));
                 length = 2;
             }
             if (character->size == 0) return npos;
@@ -107,19 +107,20 @@ std::size_t TextDecoder::DecodeFromTable(std::string_view bytes, const char* tex
     }
 }
 
-TextDecoder::Character* TextDecoder::Pairs() {
-    if (!pairs_) {
-        pairs_.reset(new Character[128 * 256]);
-        std::fill_n(pairs_.get(), 128 * 256, Character{kUnknown, {}});
+TextDecoder::Character* TextDecoder::DoubleBytes() {
+    if (!doubleBytes_) {
+        doubleBytes_.reset(new Character[128 * 256]);
+        std::fill_n(doubleBytes_.get(), 128 * 256, Character{kUnknown, {}});
     }
-    return pairs_.get();
+    return doubleBytes_.get();
 }
 
 void TextDecoder::Learn(Character& character, std::string_view bytes) {
     std::string converted;
     character.size = 0;
-    // A character that decodes to ASCII stays out of the table, which DecodeKnown's callers
-    // rely on: its text may need the changes that they made to the ASCII bytes.
+    // A character that decodes to ASCII stays out of the table, and the converter decodes it
+    // each time: so the ASCII of a text that DecodeKnown gives is the ASCII of its bytes, and a
+    // caller may change ASCII letters in the text as it would in the bytes.
     if (converter_->ConvertCharacter(bytes, converted) && converted.size() <= 3 &&
         !converted.empty() && !IsAscii(converted)) {
         std::memcpy(character.utf8, converted.data(), converted.size());

@@ -53,11 +53,10 @@ bool IsAsciiCompatible(const CodePage& codePage);
 
 // Converts text in a code page to UTF-8. Bytes that do not form a character of the code page
 // become a replacement character; the result is always valid UTF-8.
-// Both classes pass pure ASCII text through unchanged without asking the platform whenever the
-// code page maps ASCII to itself, which keeps the common case fast. The decoder also keeps the
-// characters of one and two bytes it has met in a table, so that a text of ASCII and such
-// characters costs no call of the platform's converter: a log whose descriptions hold accented
-// or Japanese text has one or more on every few lines.
+// Where the code page decodes ASCII to itself, ASCII bytes are copied without asking the
+// platform, and a character of one or two bytes, the first 0x80 or above, is converted by the
+// platform the first time only and then taken from a table: a log whose descriptions hold
+// accented or Japanese text has such characters on every few lines.
 class TextDecoder {
 public:
     explicit TextDecoder(const CodePage& codePage);
@@ -65,42 +64,43 @@ public:
     // The text of `bytes`, at the start of `storage`, which may be longer: it is kept from call
     // to call and only ever grows, so that decoding a line costs no allocation.
     std::string_view Decode(std::string_view bytes, std::string& storage);
-    // Decode from the table alone, for a decoder whose ASCII bytes decode to themselves: the
-    // first `ascii` of `bytes` are ASCII, and every ASCII byte is taken from `text`, where it
-    // stands at the same offset as in `bytes` (a reader's lower-cased copy, say). Empty when
-    // some bytes are no character of the table; Decode then gives their text, with the ASCII
-    // bytes of `bytes`. The characters of the table never decode to ASCII.
-    std::optional<std::string_view> DecodeKnown(std::string_view bytes, const char* text,
-                                                std::size_t ascii, std::string& storage);
+    // Decode for a caller that has already scanned `bytes`: their first `ascii` bytes are ASCII
+    // and the next, if any, is 0x80 or above. Only for a decoder whose ASCII decodes to itself.
+    // Decodes from the table alone: empty when some bytes are no character in it, and Decode
+    // then gives their text. The table holds no character that decodes to ASCII, so the ASCII
+    // of the text is exactly the ASCII of `bytes`, in the same order.
+    std::optional<std::string_view> DecodeKnown(std::string_view bytes, std::size_t ascii,
+                                                std::string& storage);
     // True when ASCII bytes decode to themselves.
     bool AsciiIsIdentity() const noexcept { return asciiIsIdentity_; }
 
 private:
-    // A character's UTF-8, as the platform converts it; `size` 0 when the bytes are not a
-    // character of their own, kUnknown before the platform has been asked.
+    // The UTF-8 of one character of the code page, as the platform decodes it. `size` is 0 when
+    // its bytes are not one character that the table can hold, kUnknown before the platform has
+    // been asked.
     struct Character {
         std::uint8_t size;
         char utf8[3];
     };
     static constexpr std::uint8_t kUnknown = 0xFF;
 
-    // Decodes `bytes`, whose first `ascii` are ASCII, from the table into `out`, the ASCII
-    // bytes taken from `text`; the length of the text, or npos when the bytes hold one that the
-    // table cannot decode.
-    std::size_t DecodeFromTable(std::string_view bytes, const char* text, std::size_t ascii,
-                                char* out);
-    // `character`, the entry of `bytes`, asking the platform the first time.
+    // Decodes `bytes`, whose first `ascii` are ASCII and the next 0x80 or above, from the table
+    // into `out`, which DecodeKnown makes room for; the length of the text, or npos at the first
+    // bytes that are no character in the table.
+    std::size_t DecodeFromTable(std::string_view bytes, std::size_t ascii, char* out);
+    // `character`, the table's entry for `bytes`, filled in by the platform the first time.
     const Character& Known(Character& character, std::string_view bytes) {
         if (character.size == kUnknown) Learn(character, bytes);
         return character;
     }
     void Learn(Character& character, std::string_view bytes);
-    Character* Pairs();
+    // The entries of two-byte characters, made when the first is needed.
+    Character* DoubleBytes();
 
     std::unique_ptr<CharsetConverter> converter_;
     bool asciiIsIdentity_ = false;
-    Character singles_[128];             // the bytes 0x80 to 0xFF
-    std::unique_ptr<Character[]> pairs_; // [first byte - 0x80][second byte], made when first needed
+    Character singleBytes_[128];               // [byte - 0x80]
+    std::unique_ptr<Character[]> doubleBytes_; // [first byte - 0x80][second byte]
 };
 
 // Converts UTF-8 text to a code page. A character that the code page cannot represent becomes

@@ -24,7 +24,7 @@ TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase 
       maxLineBytes_(std::max(maxLineBytes, kReadBufferSize)) {
     for (Buffer& buffer : buffers_) {
         buffer.bytes.reset(new char[kReadBufferSize]);
-        if (lower_) buffer.lowered.reset(new char[kReadBufferSize]);
+        if (lower_) buffer.lowerCased.reset(new char[kReadBufferSize]);
     }
 }
 
@@ -34,25 +34,25 @@ bool TextReader::Fill() {
     Buffer& buffer = buffers_[current_];
     char* bytes = buffer.bytes.get();
     const std::size_t count = source_.Read(bytes, kReadBufferSize);
-    const BufferFacts facts = ScanBuffer(bytes, count, buffer.lowered.get());
+    const BufferFacts facts = ScanBuffer(bytes, count, buffer.lowerCased.get());
     begin_ = 0;
     end_ = facts.size;
     sourceDone_ = count == 0 || facts.size < count; // the end, or a Ctrl-Z
     // A buffer is filled only once the one before has been read up to its end, so its first
-    // line begins with it; a line that began in the buffer before is taken from the raw bytes
-    // and decoded as a whole.
+    // line begins with it; a line that began in the buffer before is gathered from the bytes of
+    // both and decoded as a whole.
     bytes_ = bytes;
-    ready_ = nullptr;
+    plainText_ = nullptr;
     if (decoder_.AsciiIsIdentity() && !facts.loneCr)
-        ready_ = buffer.lowered ? buffer.lowered.get() : bytes;
-    nextHigh_ = end_;
-    if (!facts.ascii) FindNextHigh();
+        plainText_ = buffer.lowerCased ? buffer.lowerCased.get() : bytes;
+    nextNonAscii_ = end_;
+    if (!facts.ascii) FindNextNonAscii();
     return end_ > 0;
 }
 
-void TextReader::FindNextHigh() noexcept {
-    const std::size_t high = FindNonAscii(bytes_ + begin_, end_ - begin_);
-    nextHigh_ = high == std::string_view::npos ? end_ : begin_ + high;
+void TextReader::FindNextNonAscii() noexcept {
+    const std::size_t offset = FindNonAscii(bytes_ + begin_, end_ - begin_);
+    nextNonAscii_ = offset == std::string_view::npos ? end_ : begin_ + offset;
 }
 
 bool TextReader::AtEnd() {
@@ -82,24 +82,28 @@ std::string_view TextReader::NextLine() {
         begin_ = lf ? length + 1 : length;
         if (lf) break;
     }
-    return Decode(longLine_);
+    return DecodeLine(longLine_);
 }
 
 std::string_view TextReader::TakeLine(std::size_t length) {
-    // The one place that decides whether a line is handed out as it stands.
+    // The one place that decides whether a line is handed out as a view into the buffer.
     const std::size_t at = begin_;
-    const bool plain = ready_ && at + length < NextHigh();
+    const bool asciiOnly = plainText_ && at + length < NextNonAscii();
     begin_ += length + 1;
-    if (!ready_) return Decode(std::string_view(bytes_ + at, length));
+    if (!plainText_) return DecodeLine(std::string_view(bytes_ + at, length));
     // Without a CR alone in the buffer, a CR can only stand right before the LF.
     if (length > 0 && bytes_[at + length - 1] == '\r') --length;
-    if (plain) return std::string_view(ready_ + at, length);
-    // Up to the first byte that needs decoding, and between such bytes, the text is what the
-    // lines are handed out from as they stand: only the characters themselves are decoded.
+    if (asciiOnly) return std::string_view(plainText_ + at, length);
+    // The bytes are decoded as read, not from the lower-cased copy, where the second byte of a
+    // two-byte character may have been taken for a capital letter and changed.
     const std::string_view raw(bytes_ + at, length);
-    if (const auto text = decoder_.DecodeKnown(raw, ready_ + at, nextHigh_ - at, decoded_))
-        return *text;
-    return DecodeWithoutCr(raw);
+    const auto text = decoder_.DecodeKnown(raw, nextNonAscii_ - at, decoded_);
+    if (!text) return DecodeLineWithoutCr(raw);
+    // The decoder's table holds no character that decodes to ASCII, and the bytes of a UTF-8
+    // character of more than one byte are all 0x80 or above: so lower-casing A to Z in the text
+    // changes the line's own ASCII letters and nothing else, as the lower-cased copy has them.
+    if (lower_) LowerAsciiInPlace(decoded_.data(), decoded_.data() + text->size());
+    return *text;
 }
 
 std::size_t TextReader::NextLineContaining(std::string_view text, std::string_view& line) {
@@ -116,14 +120,14 @@ std::size_t TextReader::NextLineContaining(std::string_view text, std::string_vi
 
 std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& line) {
     constexpr auto npos = std::string_view::npos;
-    if (begin_ == end_ || !ready_) return npos;
-    // The bytes before the first that needs decoding are searched as they stand: up to there, a
-    // line's decoded text is its bytes, at the same offsets.
-    const std::string_view searchable(ready_ + begin_, NextHigh() - begin_);
+    if (begin_ == end_ || !plainText_) return npos;
+    // The text is searched up to the first byte 0x80 or above: up to there, a line's text is in
+    // `plainText_`, at the offsets of its bytes.
+    const std::string_view searchable(plainText_ + begin_, NextNonAscii() - begin_);
     // A tag mostly opens the line it stands on.
     const std::size_t match = StartsWith(searchable, text) ? 0 : FindBytes(searchable, text);
     if (match == npos) {
-        // Passes over the lines that end in the searchable bytes, but for the buffer's last whole
+        // Passes over the lines that end in the searchable text, but for the buffer's last whole
         // line, which is kept back so that the line handed out is never taken from beyond the end
         // of the log; a line to decode comes after them anyway.
         const std::size_t lastLf = searchable.rfind('\n');
@@ -147,7 +151,7 @@ std::size_t TextReader::FindInBuffer(std::string_view text, std::string_view& li
     return offset;
 }
 
-std::string_view TextReader::Decode(std::string_view raw) {
+std::string_view TextReader::DecodeLine(std::string_view raw) {
     // CR is never part of a character in an 8-bit code page, so it can go before decoding.
     if (std::memchr(raw.data(), '\r', raw.size()) != nullptr) {
         withoutCr_.clear();
@@ -155,10 +159,10 @@ std::string_view TextReader::Decode(std::string_view raw) {
             if (c != '\r') withoutCr_.push_back(c);
         raw = withoutCr_;
     }
-    return DecodeWithoutCr(raw);
+    return DecodeLineWithoutCr(raw);
 }
 
-std::string_view TextReader::DecodeWithoutCr(std::string_view raw) {
+std::string_view TextReader::DecodeLineWithoutCr(std::string_view raw) {
     const std::string_view text = decoder_.Decode(raw, decoded_);
     if (lower_) LowerAsciiInPlace(decoded_.data(), decoded_.data() + text.size());
     return text;
@@ -187,8 +191,8 @@ void TextWriter::WriteLine(std::string_view text) {
 }
 
 void TextWriter::EndLine(std::size_t used) {
-    // ASCII text in a code page that keeps ASCII as it is stays as it stands; anything else is
-    // replaced by what the encoder makes of it.
+    // ASCII text is written as it is in a code page that encodes ASCII to itself; anything else
+    // is replaced by what the encoder makes of it.
     const char* text = buffer_.get() + used_;
     if (!encoder_.AsciiIsIdentity() || !IsAscii(std::string_view(text, used))) {
         encoded_.clear();

@@ -38,8 +38,9 @@ class TextReader {
 public:
     enum class LetterCase { AsIs, Lower };
 
-    // With LetterCase::Lower every line comes with its letters A to Z in lower case (only those;
-    // the decoded text is changed, never the raw bytes).
+    // With LetterCase::Lower every line comes with the letters A to Z of its text in lower case,
+    // and no other character changed: a byte of a two-byte character that stands for a capital
+    // letter in ASCII is decoded as it was read.
     // `maxLineBytes` is rounded up to the read buffer's size (128 KiB): a line that fits in one
     // buffer is never refused.
     TextReader(ByteSource& source, const CodePage& codePage,
@@ -63,43 +64,52 @@ private:
     struct Buffer {
         std::unique_ptr<char[]> bytes;
         // The same bytes with A to Z lower-cased, for a reader that lower-cases.
-        std::unique_ptr<char[]> lowered;
+        std::unique_ptr<char[]> lowerCased;
     };
 
+    // Reads the next bytes of the source into the other buffer; false when none came.
     bool Fill();
-    // The next line, `length` bytes long before its LF, from the current buffer.
+    // Hands out the next line of the current buffer, `length` bytes long before its LF, and
+    // moves past it.
     std::string_view TakeLine(std::size_t length);
     // For NextLineContaining: the line holding `text` when it lies whole in the buffer;
     // otherwise passes over the lines that cannot matter and returns npos, leaving `line` alone.
     std::size_t FindInBuffer(std::string_view text, std::string_view& line);
-    // Where the first byte from `begin_` on that needs decoding (0x80 or above) stands, or
-    // end_: up to there the bytes are the text.
-    std::size_t NextHigh() noexcept {
-        if (nextHigh_ < begin_) FindNextHigh();
-        return nextHigh_;
+    // The offset of the first byte 0x80 or above from `begin_` on, or `end_` when there is
+    // none: up to there the text of the buffer is in `plainText_`.
+    std::size_t NextNonAscii() noexcept {
+        if (nextNonAscii_ < begin_) FindNextNonAscii();
+        return nextNonAscii_;
     }
-    void FindNextHigh() noexcept;
-    std::string_view Decode(std::string_view raw);
-    std::string_view DecodeWithoutCr(std::string_view raw);
+    void FindNextNonAscii() noexcept;
+    // The text of a line from its bytes `raw`: without CR, decoded, lower-cased when asked for.
+    std::string_view DecodeLine(std::string_view raw);
+    // The same for bytes that hold no CR.
+    std::string_view DecodeLineWithoutCr(std::string_view raw);
 
     ByteSource& source_;
     TextDecoder decoder_;
     bool lower_;
     std::size_t maxLineBytes_;
     Buffer buffers_[2];
-    int current_ = 1;
-    // The current buffer's bytes, and where its lines are handed out from as they stand
-    // (`lowered` or `bytes`) in an ASCII-compatible code page when the buffer has no CR alone;
-    // null otherwise. Kept here rather than looked up through `current_` on every line.
+    int current_ = 1; // the buffer read from; Fill moves to the other one before it reads
+    // The current buffer's bytes. This and `plainText_` are kept here rather than looked up
+    // through `current_` on every line.
     const char* bytes_ = nullptr;
-    const char* ready_ = nullptr;
-    std::size_t begin_ = 0;
-    std::size_t end_ = 0;
-    std::size_t nextHigh_ = 0;
+    // The current buffer's text wherever its bytes are ASCII: its lower-cased copy for a reader
+    // that lower-cases, else the bytes themselves. A line of ASCII only is handed out as a view
+    // into it, without decoding or copying. Null when no line may be: the code page does not
+    // decode ASCII to itself, or the buffer holds a CR that is not before an LF, which has to be
+    // taken out of its line.
+    const char* plainText_ = nullptr;
+    std::size_t begin_ = 0; // the offset of the next line in the current buffer
+    std::size_t end_ = 0;   // the offset of the buffer's end, or of its Ctrl-Z
+    // What NextNonAscii found last; it looks again once `begin_` has passed it.
+    std::size_t nextNonAscii_ = 0;
     bool sourceDone_ = false; // no more bytes will come: end of data or Ctrl-Z seen
-    std::string longLine_;    // a line that spans buffer refills
-    std::string withoutCr_;
-    std::string decoded_;
+    std::string longLine_;    // the bytes of a line that goes on past the end of its buffer
+    std::string withoutCr_;   // a line's bytes with its CRs taken out
+    std::string decoded_;     // the text of a line that needed decoding
 };
 
 // Writes UTF-8 text as 8-bit lines, each ending in CR LF, buffered.
