@@ -14,6 +14,6 @@ std::string ComposeMessage(int osCode, const std::string& what, const std::strin
 } // namespace
 
 IoError::IoError(int osCode, const std::string& what, const std::string& path)
-    : std::runtime_error(ComposeMessage(osCode, what, path)), osCode_(osCode) {}
+    : std::runtime_error(ComposeMessage(osCode, what, path)) {}
 
 } // namespace nordavel

@@ -5,16 +5,12 @@
 
 namespace nordavel {
 
-// A failed file-system or file I/O step. It carries the operating system's own error code
-// (errno on POSIX, GetLastError() on Windows) and a message that already includes the system's
-// text for that code, so that whoever shows the error needs nothing else.
+// A failed file-system or file I/O step. Its message holds the operating system's own error code
+// (errno on POSIX, GetLastError() on Windows) and the system's text for it, so that whoever shows
+// the error needs nothing else.
 class IoError : public std::runtime_error {
 public:
     IoError(int osCode, const std::string& what, const std::string& path);
-    int OsCode() const noexcept { return osCode_; }
-
-private:
-    int osCode_;
 };
 
 // The operating system's own description of an error code, without a trailing full stop or line
