@@ -128,7 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::filesystem::remove(WorkFolder() + "/log.csv");
 
     // Offsets of up to a day either way, from the input.
-    GpxTrackLayout gpx({.timeZone = {}, .utcOffsetMinutes = size > 0 ? (data[size - 1] - 128) * 11 : 0});
+    GpxTrackLayout gpx(
+        {.timeZone = {}, .utcOffsetMinutes = size > 0 ? (data[size - 1] - 128) * 11 : 0});
     const std::int32_t records = ConvertLogFile(log, gpx, report, codePage).records;
     const std::string gpxName = WorkFolder() + "/log.gpx";
     if (std::filesystem::exists(gpxName) != (records > 0)) std::abort();

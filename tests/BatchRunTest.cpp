@@ -35,8 +35,8 @@ struct FakeConverter {
 
 TEST(BatchRun, EveryResultHasItsStatus) {
     VectorFileList list(Lines{"D:\\gps\\walk.kml", "Completed > D:\\gps\\route.kml",
-                              "* No data >D:\\gps\\walk.CSV", "  D:\\gps\\missing.kml",
-                              "empty.kml", "locked.kml", "long.kml"});
+                              "* No data >D:\\gps\\walk.CSV", "  D:\\gps\\missing.kml", "empty.kml",
+                              "locked.kml", "long.kml"});
     FakeConverter fake;
     fake.outcomes["D:\\gps\\walk.kml"] = {Converted, 245};
     fake.outcomes["D:\\gps\\route.kml"] = {NotCameraLog, 0};
@@ -45,12 +45,12 @@ TEST(BatchRun, EveryResultHasItsStatus) {
     fake.outcomes["long.kml"] = {LineTooLong, 0};
     RecordingReport report;
     const BatchSummary summary = RunBatch(list, report, fake.AsConverter());
-    EXPECT_EQ(list.Lines(), (Lines{"Completed > D:\\gps\\walk.kml",
-                                   "* Not file of EXILIM LOG > D:\\gps\\route.kml",
-                                   "* CSV file is not accepted > D:\\gps\\walk.CSV",
-                                   "* Not found > D:\\gps\\missing.kml", "* No data > empty.kml",
-                                   "* Cannot create Output file > locked.kml",
-                                   "* No data > long.kml"}));
+    EXPECT_EQ(
+        list.Lines(),
+        (Lines{"Completed > D:\\gps\\walk.kml", "* Not file of EXILIM LOG > D:\\gps\\route.kml",
+               "* CSV file is not accepted > D:\\gps\\walk.CSV",
+               "* Not found > D:\\gps\\missing.kml", "* No data > empty.kml",
+               "* Cannot create Output file > locked.kml", "* No data > long.kml"}));
     EXPECT_EQ(fake.names.size(), 6u) << "the CSV file is not converted";
     EXPECT_EQ(summary.lines, 7u);
     EXPECT_EQ(summary.completedWithData, 1u);
