@@ -1,5 +1,6 @@
 #include "conversion/ConvertLogFile.h"
 
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -58,7 +59,8 @@ private:
     // False when either file could not be opened; the outcome and the report say which.
     bool Open() {
         try {
-            log_.emplace(logFileName_, codePage_, TextReader::LetterCase::Lower);
+            log_ = std::make_unique<InputTextFile>(logFileName_, codePage_,
+                                                   TextReader::LetterCase::Lower);
         } catch (const IoError&) {
             report_.NotFound(logFileName_);
             outcome_.result = ConversionResult::NotFound;
@@ -155,7 +157,8 @@ private:
     Layout& layout_;
     ConversionReport& report_;
     const CodePage& codePage_;
-    std::optional<InputTextFile> log_;
+    // On the heap: as an optional member it makes GCC warn of a string it thinks uninitialised.
+    std::unique_ptr<InputTextFile> log_;
     std::optional<FileReplacement> output_;
     std::optional<TextWriter> writer_;
     ConversionOutcome outcome_;
