@@ -109,14 +109,15 @@ TEST(BatchRun, GpxOutputRejectsGpxAndStillCsvNames) {
 }
 
 TEST(BatchRun, EditedLinesLoseTheirStatusAndBlanks) {
-    VectorFileList list(Lines{"* No data >D:\\gps\\walk.kml", "plain.kml ", "a > b > c"});
+    VectorFileList list(Lines{"* No data >D:\\gps\\walk.kml", "plain.kml ", "a > b > c",
+                              " \"Z:\\gps\\my trip 2023.kml\" ", "\"", "\"\"", "a\"b"});
     FakeConverter fake;
     RecordingReport report;
     RunBatch(list, report, fake.AsConverter());
-    EXPECT_EQ(fake.names, (Lines{"D:\\gps\\walk.kml", "plain.kml", "b > c"}))
-        << "the first '>' ends the status";
-    EXPECT_EQ(list.Lines(), (Lines{"* Not found > D:\\gps\\walk.kml", "* Not found > plain.kml",
-                                   "* Not found > b > c"}));
+    EXPECT_EQ(fake.names, (Lines{"D:\\gps\\walk.kml", "plain.kml", "b > c",
+                                 "Z:\\gps\\my trip 2023.kml", "\"", "", "a\"b"}))
+        << "the first '>' ends the status; a pasted path loses its quotes";
+    EXPECT_EQ(list.Lines().at(3), "* Not found > Z:\\gps\\my trip 2023.kml");
 }
 
 TEST(BatchRun, ExactNamesKeepBlanksAndGreaterThan) {

@@ -6,14 +6,19 @@ namespace nordavel {
 
 namespace {
 
-// The name a line holds, written back without the status of the last run when it had one.
+// The name a line holds, written back without the status of the last run when it had one. A name
+// in double quotes, as Explorer copies a path, is taken without them: no Windows file name can
+// hold a '"'.
 std::string TakeEditedName(FileList& list, std::size_t index) {
     std::string line = list.Line(index);
     if (const std::size_t separator = line.find('>'); separator != std::string::npos) {
         line = std::string(Trim(std::string_view(line).substr(separator + 1)));
         list.SetLine(index, line);
     }
-    return std::string(Trim(line));
+    std::string_view name = Trim(line);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        name = Trim(name.substr(1, name.size() - 2));
+    return std::string(name);
 }
 
 } // namespace

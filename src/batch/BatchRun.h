@@ -35,10 +35,10 @@ enum class ListNames { Edited, Exact };
 
 // Converts every file named in the list, in order, and marks each line with its result: a
 // status, "> " and the name. An edited line loses the status of the last run (everything up to
-// and including its first ">") and the blanks around its name. An error thrown by `convert` ends
-// the run at once: the current line keeps its bare name, the lines below stay as they were.
-// A CSV file is never converted, whatever the format; with GPX output a GPX file is not either,
-// since it would be its own output.
+// and including its first ">"), the blanks around its name and the double quotes around that. An
+// error thrown by `convert` ends the run at once: the current line keeps its bare name, the lines
+// below stay as they were. A CSV file is never converted, whatever the format; with GPX output a
+// GPX file is not either, since it would be its own output.
 BatchSummary RunBatch(FileList& list, ConversionReport& report, const LogConverter& convert,
                       ListNames names = ListNames::Edited, OutputFormat format = OutputFormat::Csv);
 

@@ -41,8 +41,12 @@ private:
 
 void BringRunningInstanceToFront() {
     const std::wstring caption = Widen(MainCaption(VersionText(ExecutableFileVersionMs())));
-    if (const HWND running = FindWindowW(L"TFormMain", caption.c_str()))
-        SetForegroundWindow(running);
+    const HWND running = FindWindowW(L"TFormMain", caption.c_str());
+    if (!running) return;
+    // A minimised window brought to the front would stay on the taskbar: the user would see
+    // nothing happen.
+    if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+    SetForegroundWindow(running);
 }
 
 int RunMessageLoop(MainWindow& main) {

@@ -158,9 +158,9 @@ TEST(Batch, StatusesFilesAndReportAfterOneRun) {
     WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
     WriteBytes(dir.File("route.kml"), "<kml><Document><name>route</name></Document></kml>\r\n");
     Program program(L"walk.kml \"Completed > route.kml\"", Folder(dir));
-    // Lines typed by the user count as well.
+    // Lines typed by the user count as well, a path pasted with its quotes too.
     SetText(program.Control(IDC_FILE_LIST),
-            L"walk.kml\r\nCompleted > route.kml\r\n* No data >walk.CSV\r\n  missing.kml\r\n");
+            L"\"walk.kml\"\r\nCompleted > route.kml\r\n* No data >walk.CSV\r\n  missing.kml\r\n");
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(program.List(), L"Completed > walk.kml\r\n"
                               L"* Not file of EXILIM LOG > route.kml\r\n"
@@ -349,7 +349,7 @@ TEST(MainWindow, HintsForTheControls) {
     EXPECT_EQ(SendMessageW(tips.front(), TTM_GETTOOLCOUNT, 0, 0), 10);
 }
 
-TEST(SingleInstance, SecondStartLeavesTheRunningOneAlone) {
+TEST(SingleInstance, SecondStartShowsTheRunningOneAndLeavesItAlone) {
     TempDir dir;
     Program program(L"first.kml", Folder(dir));
     DWORD exitCode = 99;
@@ -359,6 +359,13 @@ TEST(SingleInstance, SecondStartLeavesTheRunningOneAlone) {
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(TopLevelWindows(L"TFormMain").size(), 1u);
     EXPECT_EQ(program.List(), L"first.kml\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == program.Main(); }, 3000ms));
+
+    // Minimised, it is restored to the front.
+    ShowWindow(program.Main(), SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(program.Main()) != FALSE; }, 3000ms));
+    ASSERT_TRUE(RunToEnd(L"", Folder(dir), same, exitCode));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(program.Main()); }, 3000ms));
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == program.Main(); }, 3000ms));
 
     // Once it has ended, the next start runs normally.
