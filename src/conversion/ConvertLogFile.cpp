@@ -127,18 +127,16 @@ private:
             if (!committed.replaced) throw *committed.error;
             if (committed.error) report_.Warning(committed.error->what());
         }
-        switch (outcome_.result) {
-        case ConversionResult::Converted:
-            if (skipped_ > 0) report_.PointsSkipped(skipped_);
+        if (outcome_.result == ConversionResult::NotCameraLog) {
+            report_.Failed();
+            return;
+        }
+        if (skipped_ > 0) report_.PointsSkipped(skipped_);
+        if (outcome_.result == ConversionResult::Converted) {
             layout_.ReportNotes(report_);
             report_.RecordsWritten(outcome_.records);
-            break;
-        case ConversionResult::NoRecords:
-            if (skipped_ > 0) report_.PointsSkipped(skipped_);
+        } else {
             report_.NoRecords();
-            break;
-        default:
-            report_.Failed();
         }
     }
 

@@ -1,8 +1,8 @@
 #include "desktop/Settings.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
-#include <vector>
 
 #include "desktop/SettingsValues.h"
 
@@ -76,14 +76,11 @@ void SaveSettings(SettingsStore& store, const WindowSettings& settings) noexcept
         store.Write(kFont, "FontName", settings.font.name);
         store.Write(kFont, "FontSize", IntegerText(settings.font.size));
         // A new file gets the keys in the order that files written so far have.
-        std::vector<const CsvOptionRow*> rows;
-        for (const CsvOptionRow& row : kCsvOptionRows)
-            rows.push_back(&row);
-        std::sort(rows.begin(), rows.end(), [](const CsvOptionRow* a, const CsvOptionRow* b) {
-            return a->iniPosition < b->iniPosition;
-        });
-        for (const CsvOptionRow* row : rows)
-            store.Write(kCsvOptions, row->iniKey, BooleanText(settings.csvOptions.*row->field));
+        for (std::uint8_t position = 0; position < std::size(kCsvOptionRows); ++position)
+            for (const CsvOptionRow& row : kCsvOptionRows)
+                if (row.iniPosition == position)
+                    store.Write(kCsvOptions, row.iniKey,
+                                BooleanText(settings.csvOptions.*row.field));
         store.Flush();
     } catch (...) {
         // Closing the window never fails because of the settings file.
