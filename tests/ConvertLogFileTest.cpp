@@ -80,6 +80,37 @@ TEST_F(ConvertLogFileTest, OneRecordIsStillRecords) {
     EXPECT_EQ(report.lines.at(2), "  Output: 1 records");
 }
 
+// What a camera wrote before it lost power is converted, and the report says the log may be cut
+// short, wherever the read buffers break its end.
+TEST_F(ConvertLogFileTest, LogThatEndsEarlyIsSaidToBe) {
+    const std::string whole = CameraLog(kThreePoints);
+    const std::string blanks(300 * 1024, ' ');
+    struct Case {
+        std::string log;
+        std::int32_t records;
+        bool endsEarly;
+    };
+    const Case cases[] = {
+        {whole, 3, false},
+        {whole + "\r\n\r\n\t\r\n", 3, false},
+        {whole.substr(0, whole.size() - 8) + "</KML>", 3, false},
+        {whole + "\x1A<Placemark>", 3, false},
+        {blanks + whole + blanks, 3, false},
+        {whole.substr(0, whole.find("</coordinates>", whole.find("35.681300"))), 2, true},
+        {whole.substr(0, whole.find("</Document>")), 3, true},
+        {whole.substr(0, whole.find("</kml>")) + "\x1A</kml>", 3, true},
+        {whole.substr(0, whole.find("</kml>")) + blanks + "</kml", 3, true},
+    };
+    for (const Case& c : cases) {
+        RecordingReport fresh;
+        const std::string log = dir.File("cut.kml");
+        WriteBytes(log, c.log);
+        EXPECT_EQ(ConvertLogFile(log, {}, fresh, Cp1252()).records, c.records) << c.log.size();
+        EXPECT_EQ(fresh.lines.at(2) == "  The log ends early, it may be cut short", c.endsEarly)
+            << c.log.size();
+    }
+}
+
 TEST_F(ConvertLogFileTest, MissingLog) {
     const std::string log = dir.File("missing.kml");
     const ConversionOutcome outcome = Convert(log);
@@ -112,7 +143,7 @@ TEST_F(ConvertLogFileTest, CameraLogsWithoutRecords) {
          "</coordinates></Point></Placemark></kml>"},
         {"empty description", "<name>exilim log</name>\r\n<description>d</description>\r\n"
                               "<name>1</name>\r\n<description></description>\r\n"
-                              "<Point><coordinates>1,2,3</coordinates></Point>\r\n"},
+                              "<Point><coordinates>1,2,3</coordinates></Point></kml>\r\n"},
     };
     for (const Case& c : cases) {
         RecordingReport fresh;

@@ -54,6 +54,11 @@ void ReportLines::Warning(std::string_view text) {
     Line("  Warning: " + std::string(text));
 }
 
+void ReportLines::EndsEarly() {
+    Reveal();
+    Line("  The log ends early, it may be cut short");
+}
+
 void ReportLines::PointsSkipped(std::int32_t count) {
     Reveal();
     Line(Records("  Skipped for lack of a valid position: ", count));

@@ -27,6 +27,9 @@ public:
     // A failure that did not fail the conversion, such as one after the output file was
     // already replaced.
     virtual void Warning(std::string_view text) = 0;
+    // The log ends before its document is closed: what was read of it was converted, but the
+    // camera may have stopped writing in the middle of it.
+    virtual void EndsEarly() = 0;
     virtual void PointsSkipped(std::int32_t count) = 0;
     virtual void TimesNotInZone(std::int32_t count) = 0;
     virtual void RecordsWritten(std::int32_t count) = 0;
@@ -46,6 +49,7 @@ public:
     void NotCameraLog(std::string_view logFileName) override;
     void LineTooLong(std::string_view logFileName, std::size_t limitBytes) override;
     void Warning(std::string_view text) override;
+    void EndsEarly() override;
     void PointsSkipped(std::int32_t count) override;
     void TimesNotInZone(std::int32_t count) override;
     void RecordsWritten(std::int32_t count) override;

@@ -112,6 +112,7 @@ private:
                 }
             }
         }
+        endsEarly_ = !reader.EndsWith("</kml>");
         outcome_.result =
             outcome_.records > 0 ? ConversionResult::Converted : ConversionResult::NoRecords;
     }
@@ -131,6 +132,7 @@ private:
             report_.Failed();
             return;
         }
+        if (endsEarly_) report_.EndsEarly();
         if (skipped_ > 0) report_.PointsSkipped(skipped_);
         if (outcome_.result == ConversionResult::Converted) {
             layout_.ReportNotes(report_);
@@ -161,6 +163,7 @@ private:
     std::optional<TextWriter> writer_;
     ConversionOutcome outcome_;
     std::int32_t skipped_ = 0;
+    bool endsEarly_ = false;
 };
 
 } // namespace

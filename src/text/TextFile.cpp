@@ -12,6 +12,21 @@ namespace {
 
 constexpr std::size_t kReadBufferSize = 128 * 1024;
 constexpr std::size_t kWriteBufferSize = 64 * 1024;
+// The longest ending EndsWith can tell.
+constexpr std::size_t kTailBytes = 32;
+
+// Keeps in `tail` the last kTailBytes of the text so far, blanks at its end left out, when
+// `bytes` follow it.
+void KeepTail(std::string& tail, std::string_view bytes) {
+    std::size_t size = bytes.size();
+    while (size > 0 && IsTrimmable(bytes[size - 1]))
+        --size;
+    if (size == 0) return; // blanks only: the text still ends as it did
+    bytes = bytes.substr(0, size);
+    if (bytes.size() >= kTailBytes) tail.clear();
+    tail.append(bytes.substr(bytes.size() - std::min(bytes.size(), kTailBytes)));
+    if (tail.size() > kTailBytes) tail.erase(0, tail.size() - kTailBytes);
+}
 
 } // namespace
 
@@ -30,6 +45,7 @@ TextReader::TextReader(ByteSource& source, const CodePage& codePage, LetterCase 
 
 bool TextReader::Fill() {
     if (sourceDone_) return false;
+    if (bytes_) KeepTail(tail_, std::string_view(bytes_, end_));
     current_ ^= 1;
     Buffer& buffer = buffers_[current_];
     char* bytes = buffer.bytes.get();
@@ -57,6 +73,15 @@ void TextReader::FindNextNonAscii() noexcept {
 
 bool TextReader::AtEnd() {
     return begin_ == end_ && !Fill();
+}
+
+bool TextReader::EndsWith(std::string_view ending) {
+    if (!AtEnd()) return false;
+    std::string tail = tail_;
+    if (bytes_) KeepTail(tail, std::string_view(bytes_, end_));
+    return tail.size() >= ending.size() &&
+           LowerAscii(std::string_view(tail).substr(tail.size() - ending.size())) ==
+               LowerAscii(ending);
 }
 
 std::string_view TextReader::NextLine() {

@@ -59,6 +59,10 @@ public:
     // lines that cannot hold the text are passed over inside the read buffer without being
     // handed out.
     std::size_t NextLineContaining(std::string_view text, std::string_view& line);
+    // At the end: true when the text, without the blanks and control characters that close it,
+    // ends with `ending` (ASCII, any letter case). A log cut short is told by what it ends with,
+    // and the lines that hold it may have been passed over unread.
+    bool EndsWith(std::string_view ending);
 
 private:
     struct Buffer {
@@ -110,6 +114,9 @@ private:
     std::string longLine_;    // the bytes of a line that goes on past the end of its buffer
     std::string withoutCr_;   // a line's bytes with its CRs taken out
     std::string decoded_;     // the text of a line that needed decoding
+    // The last bytes of the buffers read before the current one, without the blanks that close
+    // them: enough for EndsWith.
+    std::string tail_;
 };
 
 // Writes UTF-8 text as 8-bit lines, each ending in CR LF, buffered.

@@ -48,6 +48,18 @@ File: walk.kml
 Completed > walk.kml" "example"
 cmp -s walk.csv "$here/walk.csv.expected" || fail "example: walk.csv differs from walk.csv.expected"
 
+# 1b. A log cut inside its 7th placemark: six records, and the report says it ends early.
+head -c 1700 walk.kml >cut.kml
+run cut.kml
+expect_status 0 "cut log"
+expect_out "Path: 
+File: cut.kml
+  The log ends early, it may be cut short
+  Output: 6 records
+
+Completed > cut.kml" "cut log"
+rm cut.kml cut.csv
+
 # 2. A mixed batch: every kind of line, the run goes on past failures.
 printf '<kml><Document><name>route</name></Document></kml>\r\n' >route.kml
 printf '<kml>\r\n<name>exilim log</name>\r\n<description>x</description>\r\n</kml>\r\n' >empty.kml
