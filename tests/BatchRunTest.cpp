@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
 
 #include "TestSupport.h"
 #include "batch/BatchRun.h"
+#include "batch/FolderLogs.h"
 
 namespace nordavel {
 namespace {
@@ -118,6 +120,34 @@ TEST(BatchRun, EditedLinesLoseTheirStatusAndBlanks) {
                                  "Z:\\gps\\my trip 2023.kml", "\"", "", "a\"b"}))
         << "the first '>' ends the status; a pasted path loses its quotes";
     EXPECT_EQ(list.Lines().at(3), "* Not found > Z:\\gps\\my trip 2023.kml");
+}
+
+// A folder stands for its logs, in the order a file manager shows them, where it stood in the
+// list; one without logs keeps its line and says so.
+TEST(BatchRun, FoldersBecomeTheirLogsInPlace) {
+    test::TempDir dir;
+    for (const char* name : {"trip 10.kml", "trip 2.kml", "B.KML", "a.kml", "notes.txt",
+                             ".hidden.kml", "sub.kml/deep.kml"}) {
+        std::filesystem::create_directories(std::filesystem::path(dir.File(name)).parent_path());
+        test::WriteBytes(dir.File(name), "");
+    }
+    const std::string in = dir.File("");
+    const std::string folder = in.substr(0, in.size() - 1);
+    const std::string empty = dir.File("empty");
+    std::filesystem::create_directory(empty);
+    EXPECT_EQ(ListLinesOf(empty), Lines{empty});
+    EXPECT_EQ(ListLinesOf(folder),
+              (Lines{in + "a.kml", in + "B.KML", in + "trip 2.kml", in + "trip 10.kml"}));
+
+    VectorFileList list(Lines{"first.kml", "\"" + folder + "\"", "* No log file > " + empty});
+    FakeConverter fake;
+    RecordingReport report;
+    RunBatch(list, report, fake.AsConverter());
+    EXPECT_EQ(list.Lines(),
+              (Lines{"* Not found > first.kml", "* Not found > " + in + "a.kml",
+                     "* Not found > " + in + "B.KML", "* Not found > " + in + "trip 2.kml",
+                     "* Not found > " + in + "trip 10.kml", "* No log file > " + empty}));
+    EXPECT_EQ(report.lines, (Lines{"No log file in folder: " + empty, ""}));
 }
 
 TEST(BatchRun, ExactNamesKeepBlanksAndGreaterThan) {

@@ -11,7 +11,7 @@ for exe in "$@"; do
     for dll in $imports; do
         case "$dll" in
         kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | \
-            version.dll | advapi32.dll | msvcrt.dll | ole32.dll) ;;
+            version.dll | advapi32.dll | shlwapi.dll | msvcrt.dll | ole32.dll) ;;
         *)
             echo "FAIL: $(basename "$exe") imports $dll"
             status=1

@@ -61,6 +61,14 @@ bool HasExtension(std::string_view path, std::string_view extension, PathStyle s
     return LowerAscii(ExtractFileExt(path, style)) == LowerAscii(extension);
 }
 
+std::string JoinPath(std::string_view folder, std::string_view name, PathStyle style) {
+    std::string path(folder);
+    if (!path.empty() && ExtractFileName(path, style).size() != 0)
+        path += style == PathStyle::Windows ? '\\' : '/';
+    path += name;
+    return path;
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view extension, PathStyle style) {
     std::string result(path.substr(0, ExtensionStart(path, style)));
     result += extension;

@@ -54,6 +54,9 @@ std::string_view ExtractFileExt(std::string_view path, PathStyle style = kNative
 // True when the path's extension is `extension` (with its ".") in any letter case of A to Z.
 bool HasExtension(std::string_view path, std::string_view extension,
                   PathStyle style = kNativePathStyle);
+// `name` inside `folder`, with a separator between them unless the folder ends in one.
+std::string JoinPath(std::string_view folder, std::string_view name,
+                     PathStyle style = kNativePathStyle);
 // The path with its extension replaced by (or, without one, extended by) `extension`.
 std::string ChangeFileExt(std::string_view path, std::string_view extension,
                           PathStyle style = kNativePathStyle);

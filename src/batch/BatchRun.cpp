@@ -1,6 +1,9 @@
 #include "batch/BatchRun.h"
 
 #include "base/TextUtil.h"
+#include "batch/FolderLogs.h"
+#include "platform/Folder.h"
+#include "platform/IoError.h"
 
 namespace nordavel {
 
@@ -45,11 +48,26 @@ BatchSummary RunBatch(FileList& list, ConversionReport& report, const LogConvert
     BatchSummary summary;
     if (list.Count() == 0) return summary;
     report.RunBegun();
-    const std::size_t count = list.Count();
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string name =
-            names == ListNames::Edited ? TakeEditedName(list, i) : list.Line(i);
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        std::string name = names == ListNames::Edited ? TakeEditedName(list, i) : list.Line(i);
         std::string_view status;
+        if (names == ListNames::Edited && IsFolder(name)) {
+            std::string reason;
+            std::vector<std::string> logs;
+            try {
+                logs = LogsInFolder(name);
+            } catch (const IoError& error) {
+                reason = error.what();
+            }
+            if (logs.empty()) {
+                report.NoLogInFolder(name, reason);
+                list.SetLine(i, std::string(kStatusNoLogInFolder) + "> " + name);
+                ++summary.lines;
+                continue;
+            }
+            list.ReplaceLine(i, logs);
+            name = logs.front();
+        }
         if (HasExtension(name, ".csv")) {
             report.Rejected(ExtractFileName(name), OutputFormat::Csv);
             status = kStatusCsvRejected;

@@ -16,6 +16,7 @@ namespace nordavel {
 inline constexpr std::string_view kStatusCompleted = "Completed ";
 inline constexpr std::string_view kStatusCsvRejected = "* CSV file is not accepted ";
 inline constexpr std::string_view kStatusGpxRejected = "* GPX file is not accepted ";
+inline constexpr std::string_view kStatusNoLogInFolder = "* No log file ";
 
 // The status text for what happened to one log.
 std::string_view StatusText(ConversionResult result) noexcept;
@@ -29,13 +30,15 @@ struct BatchSummary {
 };
 
 // How a line of the list names its file. A list edited by hand carries the statuses of the last
-// run and stray blanks, which are not part of the name; a command line's arguments are names
-// exactly as given, and on POSIX a name may hold ">" and blanks.
+// run and stray blanks, which are not part of the name, and may name folders; a command line's
+// arguments are names of files exactly as given, and on POSIX a name may hold ">" and blanks.
 enum class ListNames { Edited, Exact };
 
 // Converts every file named in the list, in order, and marks each line with its result: a
 // status, "> " and the name. An edited line loses the status of the last run (everything up to
-// and including its first ">"), the blanks around its name and the double quotes around that. An
+// and including its first ">"), the blanks around its name and the double quotes around that; a
+// line that names a folder is replaced by the lines of its logs (LogsInFolder), or marked when
+// it holds none. An
 // error thrown by `convert` ends the run at once: the current line keeps its bare name, the lines
 // below stay as they were. A CSV file is never converted, whatever the format; with GPX output a
 // GPX file is not either, since it would be its own output.

@@ -22,4 +22,11 @@ std::string JoinListText(const std::vector<std::string>& lines) {
     return text;
 }
 
+void ReplaceLineIn(std::vector<std::string>& list, std::size_t index,
+                   const std::vector<std::string>& lines) {
+    const auto at = list.begin() + static_cast<std::ptrdiff_t>(index);
+    *at = lines.at(0);
+    list.insert(at + 1, lines.begin() + 1, lines.end());
+}
+
 } // namespace nordavel

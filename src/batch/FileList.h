@@ -15,6 +15,8 @@ public:
     virtual std::size_t Count() const = 0;
     virtual std::string Line(std::size_t index) const = 0;
     virtual void SetLine(std::size_t index, std::string_view text) = 0;
+    // The line at `index` replaced by `lines`, at least one.
+    virtual void ReplaceLine(std::size_t index, const std::vector<std::string>& lines) = 0;
 };
 
 // The entries of a multi-line text as an edit box shows them: lines end in CR LF, and the empty
@@ -22,6 +24,10 @@ public:
 std::vector<std::string> SplitListText(std::string_view text);
 // The text of the entries, each but the last followed by CR LF.
 std::string JoinListText(const std::vector<std::string>& lines);
+
+// Lists held as vectors replace a line alike.
+void ReplaceLineIn(std::vector<std::string>& list, std::size_t index,
+                   const std::vector<std::string>& lines);
 
 // A FileList held in memory.
 class VectorFileList : public FileList {
@@ -33,6 +39,9 @@ public:
     std::string Line(std::size_t index) const override { return lines_.at(index); }
     void SetLine(std::size_t index, std::string_view text) override {
         lines_.at(index) = std::string(text);
+    }
+    void ReplaceLine(std::size_t index, const std::vector<std::string>& lines) override {
+        ReplaceLineIn(lines_, index, lines);
     }
     const std::vector<std::string>& Lines() const noexcept { return lines_; }
 

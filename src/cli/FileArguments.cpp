@@ -20,14 +20,6 @@ bool IsHidden(std::string_view name) {
     return !name.empty() && name.front() == '.';
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name, PathStyle style) {
-    std::string path(folder);
-    if (!path.empty() && ExtractFileName(path, style).size() != 0)
-        path += style == PathStyle::Windows ? '\\' : '/';
-    path += name;
-    return path;
-}
-
 std::vector<FolderEntry> SortedEntries(const std::string& folder) {
     std::vector<FolderEntry> entries = ListFolder(folder);
     // Byte order of UTF-8 is code point order: what a POSIX shell gives in the C locale.

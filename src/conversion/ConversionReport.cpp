@@ -21,6 +21,12 @@ void ReportLines::Rejected(std::string_view fileName, OutputFormat kind) {
     Line("");
 }
 
+void ReportLines::NoLogInFolder(std::string_view folder, std::string_view reason) {
+    Reveal();
+    Line(reason.empty() ? "No log file in folder: " + std::string(folder) : std::string(reason));
+    Line("");
+}
+
 void ReportLines::NotFound(std::string_view logFileName) {
     Reveal();
     Line("Not found: " + std::string(logFileName));

@@ -17,6 +17,8 @@ public:
     virtual void RunBegun() = 0;
     // A file named in the list is not converted: it is of the output's own kind.
     virtual void Rejected(std::string_view fileName, OutputFormat kind) = 0;
+    // A folder named in the list holds no log; `reason` says why it could not be read, if so.
+    virtual void NoLogInFolder(std::string_view folder, std::string_view reason) = 0;
 
     // The steps of one conversion.
     virtual void NotFound(std::string_view logFileName) = 0;
@@ -43,6 +45,7 @@ public:
 class ReportLines : public ConversionReport {
 public:
     void Rejected(std::string_view fileName, OutputFormat kind) override;
+    void NoLogInFolder(std::string_view folder, std::string_view reason) override;
     void NotFound(std::string_view logFileName) override;
     void CannotCreate(std::string_view outputFileName, std::string_view reason) override;
     void FileBegun(std::string_view folder, std::string_view fileName) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Folders, for a command line that names folders or wildcards instead of single files. Paths are
@@ -19,5 +20,10 @@ bool IsFolder(const std::string& path);
 
 // The entries of a folder, "." and ".." left out, in no particular order.
 std::vector<FolderEntry> ListFolder(const std::string& path);
+
+// Whether a file manager sorting by name shows `a` before `b`: on Windows Explorer's own order;
+// elsewhere the same idea, numbers by their value ("trip 2" before "trip 10") and letters in any
+// case.
+bool ShownBefore(std::string_view a, std::string_view b);
 
 } // namespace nordavel

@@ -1,10 +1,12 @@
 #include "platform/Folder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "base/TextUtil.h"
 #include "platform/IoError.h"
 #include "platform/posix/UniqueFd.h"
 
@@ -37,6 +39,34 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
         }
         entries.push_back({name, isFolder});
     }
+}
+
+bool ShownBefore(std::string_view a, std::string_view b) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    // A run of digits without its leading zeros.
+    const auto number = [&](std::string_view text, std::size_t& at) {
+        const std::size_t begin = at;
+        while (at < text.size() && isDigit(text[at]))
+            ++at;
+        const std::string_view digits = text.substr(begin, at - begin);
+        return digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+    };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            const std::string_view x = number(a, i);
+            const std::string_view y = number(b, j);
+            if (x.size() != y.size()) return x.size() < y.size();
+            if (x != y) return x < y;
+        } else {
+            const auto x = static_cast<unsigned char>(LowerAscii(a[i++]));
+            const auto y = static_cast<unsigned char>(LowerAscii(b[j++]));
+            if (x != y) return x < y;
+        }
+    }
+    if (i < a.size() || j < b.size()) return j < b.size();
+    return a < b;
 }
 
 } // namespace nordavel

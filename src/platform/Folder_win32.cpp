@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include "platform/IoError.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
@@ -41,6 +43,10 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
     if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES)
         throw IoError(static_cast<int>(error), "Cannot read folder", path);
     return entries;
+}
+
+bool ShownBefore(std::string_view a, std::string_view b) {
+    return StrCmpLogicalW(win32::Widen(a).c_str(), win32::Widen(b).c_str()) < 0;
 }
 
 } // namespace nordavel

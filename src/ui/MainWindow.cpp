@@ -1,7 +1,11 @@
 #include "ui/MainWindow.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "base/TextUtil.h"
 #include "batch/BatchRun.h"
+#include "batch/FolderLogs.h"
 #include "conversion/ConvertLogFile.h"
 #include "desktop/AppText.h"
 #include "desktop/IniLocation.h"
@@ -37,7 +41,10 @@ MainWindow::MainWindow(HINSTANCE instance, HICON icon, const std::vector<std::st
     const Rect created = WindowRect(Handle());
     maxSize_ = SIZE{created.Width(), created.Height()};
     DragAcceptFiles(Handle(), TRUE);
-    SetListLines(controls_.FileList(), FileListFromParameters(parameters));
+    std::vector<std::string> lines;
+    for (const std::string& name : FileListFromParameters(parameters))
+        std::ranges::copy(ListLinesOf(name), std::back_inserter(lines));
+    SetListLines(controls_.FileList(), lines);
 }
 
 void MainWindow::Show(int showCommand) {
@@ -130,7 +137,8 @@ LRESULT MainWindow::OnDropFiles(HDROP drop) {
             iniFileName_ = WritableIniFile(iniLocation_, name);
             LoadSettingsFromIniFile();
         } else {
-            AppendListLine(controls_.FileList(), name);
+            for (const std::string& line : ListLinesOf(name))
+                AppendListLine(controls_.FileList(), line);
         }
     }
     return 0;

@@ -27,6 +27,11 @@ void MemoFileList::SetLine(std::size_t index, std::string_view text) {
     changed_ = true;
 }
 
+void MemoFileList::ReplaceLine(std::size_t index, const std::vector<std::string>& lines) {
+    ReplaceLineIn(lines_, index, lines);
+    changed_ = true;
+}
+
 void SetListLines(HWND memo, const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {

@@ -21,6 +21,7 @@ public:
     std::size_t Count() const override { return lines_.size(); }
     std::string Line(std::size_t index) const override { return lines_.at(index); }
     void SetLine(std::size_t index, std::string_view text) override;
+    void ReplaceLine(std::size_t index, const std::vector<std::string>& lines) override;
 
 private:
     HWND memo_;

@@ -157,15 +157,24 @@ TEST(Batch, StatusesFilesAndReportAfterOneRun) {
     TempDir dir;
     WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
     WriteBytes(dir.File("route.kml"), "<kml><Document><name>route</name></Document></kml>\r\n");
-    Program program(L"walk.kml \"Completed > route.kml\"", Folder(dir));
-    // Lines typed by the user count as well, a path pasted with its quotes too.
-    SetText(program.Control(IDC_FILE_LIST),
-            L"\"walk.kml\"\r\nCompleted > route.kml\r\n* No data >walk.CSV\r\n  missing.kml\r\n");
+    std::filesystem::create_directories(dir.File("logs/sub"));
+    std::filesystem::create_directory(dir.File("empty"));
+    for (const char* name : {"logs/b 10.kml", "logs/b 9.kml", "logs/sub/c.kml"})
+        WriteBytes(dir.File(name), CameraLog(kTwoPoints));
+    // A folder on the command line becomes its logs, as Explorer sorts them.
+    Program program(L"walk.kml \"Completed > route.kml\" logs", Folder(dir));
+    EXPECT_EQ(program.List(),
+              L"walk.kml\r\nCompleted > route.kml\r\nlogs\\b 9.kml\r\nlogs\\b 10.kml\r\n");
+    // Lines typed by the user count as well, a path pasted with its quotes and folders too.
+    SetText(program.Control(IDC_FILE_LIST), L"\"walk.kml\"\r\nCompleted > route.kml\r\n* No data "
+                                            L">walk.CSV\r\n  missing.kml\r\nlogs\r\nempty\r\n");
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(program.List(), L"Completed > walk.kml\r\n"
                               L"* Not file of EXILIM LOG > route.kml\r\n"
                               L"* CSV file is not accepted > walk.CSV\r\n"
-                              L"* Not found > missing.kml\r\n");
+                              L"* Not found > missing.kml\r\n"
+                              L"Completed > logs\\b 9.kml\r\nCompleted > logs\\b 10.kml\r\n"
+                              L"* No log file > empty\r\n");
     EXPECT_TRUE(test::Exists(dir.File("walk.csv")));
     EXPECT_FALSE(test::Exists(dir.File("route.csv")));
     EXPECT_EQ(test::ReadBytes(dir.File("walk.csv")).substr(0, 46),
@@ -179,7 +188,10 @@ TEST(Batch, StatusesFilesAndReportAfterOneRun) {
                                    L"Path: \r\nFile: route.kml\r\n"
                                    L"  Not file of \"EXILIM LOG\": route.kml\r\n  Error!!\r\n\r\n"
                                    L"CSV file is not accepted: walk.CSV\r\n\r\n"
-                                   L"Not found: missing.kml\r\n\r\n");
+                                   L"Not found: missing.kml\r\n\r\n"
+                                   L"Path: logs\\\r\nFile: b 9.kml\r\n  Output: 2 records\r\n\r\n"
+                                   L"Path: logs\\\r\nFile: b 10.kml\r\n  Output: 2 records\r\n\r\n"
+                                   L"No log file in folder: empty\r\n\r\n");
 
     // A second run starts the report afresh and gives the same lines.
     program.Click(IDC_BUTTON_EXECUTE);
@@ -539,7 +551,10 @@ int RunAttachedCommand(const std::string& command) {
         return print(message);
     }
     if (command == "execute") {
-        SendMessageW(GetDlgItem(main, IDC_BUTTON_EXECUTE), BM_CLICK, 0, 0);
+        // The button's own notice: BM_CLICK needs the mouse capture, which a drop just before
+        // may still hold.
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_EXECUTE, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_BUTTON_EXECUTE)));
         return 0;
     }
     if (command == "toggle-report") {

@@ -43,6 +43,19 @@ expect_list "$(windows_path a.kml)
 $(windows_path b.kml)
 $(windows_path 'c d.kml')" "three files replace the list, in the order of the drop"
 
+# A dropped folder becomes its logs, as Explorer sorts them; one without logs stays a line that
+# the run marks.
+mkdir -p logs/sub none
+touch "logs/b 10.kml" "logs/b 9.KML" logs/sub/c.kml logs/notes.txt
+/usr/bin/python3 "$here/xdnd_drop.py" "$caption" "$work/logs" "$work/none" ||
+    fail "two folders could not be dropped"
+expect_list "$(windows_path 'logs/b 9.KML')
+$(windows_path 'logs/b 10.kml')
+$(windows_path none)" "dropped folders"
+attached execute
+last=$(attached list | tail -n 1); [ "$last" == "* No log file > $(windows_path none)" ] ||
+    fail "the folder without logs is not marked: $last"
+
 # A name longer than MAX_PATH reaches the list whole; opening it is refused for its length.
 deep=$(printf 'd%.0s' {1..120})
 mkdir -p "$deep/$deep"
