@@ -3,6 +3,7 @@
 
 #include "conversion/UtcTime.h"
 #include "zones/TimeZone.h"
+#include "zones/WindowsZones.h"
 
 namespace nordavel {
 namespace {
@@ -67,6 +68,28 @@ TEST(TimeZone, NamesAndAliasesInAnyLetterCase) {
     EXPECT_EQ(TimeZone::NamesContaining("berlin", 5), std::vector<std::string>{"Europe/Berlin"});
     EXPECT_EQ(TimeZone::NamesContaining("america/", 5).size(), 5u);
     EXPECT_TRUE(TimeZone::NamesContaining("Atlantis", 5).empty());
+}
+
+TEST(WindowsZones, NamesExactlyAsWindowsWritesThem) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"W. Europe Standard Time", "Europe/Berlin"},
+        {"Tokyo Standard Time", "Asia/Tokyo"},
+        {"UTC", "Etc/UTC"},
+        {"Lord Howe Standard Time", "Australia/Lord_Howe"},
+        {"W. Europe Standard", ""},
+        {"w. europe standard time", ""},
+    };
+    for (const auto& [windowsName, zone] : rows)
+        EXPECT_EQ(IanaZoneOfWindowsZone(windowsName).value_or(""), zone) << windowsName;
+}
+
+// Found only if the table is in the order the search takes; its zones from the other data.
+TEST(WindowsZones, EveryNameIsFoundAndItsZoneIsInTheZoneData) {
+    for (std::size_t i = 0; i < zones::kWindowsZoneCount; ++i) {
+        const zones::WindowsZoneEntry& entry = zones::kWindowsZones[i];
+        EXPECT_EQ(IanaZoneOfWindowsZone(entry.windowsName), entry.ianaZone);
+        EXPECT_TRUE(TimeZone::Find(entry.ianaZone)) << entry.windowsName;
+    }
 }
 
 } // namespace
