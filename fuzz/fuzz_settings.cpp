@@ -135,10 +135,10 @@ std::optional<WindowSettings> LoadAndCheck(IniStore& store, FakeScreen& screen,
     return loaded;
 }
 
-constexpr std::string_view kKeys[] = {"Option/DataPath", "Option/MainTop",  "Option/MainLeft",
-                                      "Font/Charset",    "Font/FontName",   "Font/FontSize",
-                                      "CSVopt/Index",    "CSVopt/DateTime", "CSVopt/SNEW",
-                                      "CSVopt/RCR",      "CSVopt/VALID"};
+constexpr std::string_view kKeys[] = {
+    "Option/DataPath", "Option/MainTop", "Option/MainLeft", "Font/Charset", "Font/FontName",
+    "Font/FontSize",   "CSVopt/Index",   "CSVopt/DateTime", "CSVopt/SNEW",  "CSVopt/RCR",
+    "CSVopt/VALID",    "Output/Format",  "Output/TimeZone"};
 
 } // namespace
 
@@ -167,7 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     store.createFails = machine.createFails;
     FakeScreen screen = machine.screen;
     // Before loading: wherever the system put the window.
-    const WindowSettings before{"", Point{12345, 12345}, machine.font, machine.options};
+    const WindowSettings before{
+        "", Point{12345, 12345}, machine.font, machine.options, OutputFormat::Gpx, "Asia/Tokyo"};
     const std::optional<WindowSettings> first = LoadAndCheck(store, screen, before);
     if (!first) return 0;
 
@@ -194,17 +195,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.current = again.workAreas.size() - 1 - again.current;
     again.locale = again.locale == kJapaneseLocale ? 1033 : again.locale;
     const WindowSettings different{
-        first->dialogFolder + "x", Point{first->mainPosition.x ^ 1, first->mainPosition.y ^ 1},
+        first->dialogFolder + "x",
+        Point{first->mainPosition.x ^ 1, first->mainPosition.y ^ 1},
         FontSettings{static_cast<std::uint8_t>(first->font.charset + 1), first->font.name + "x",
                      first->font.size ^ 1},
         CsvOptions{!first->csvOptions.index, !first->csvOptions.rcr, !first->csvOptions.dateTime,
-                   !first->csvOptions.valid, !first->csvOptions.snew}};
+                   !first->csvOptions.valid, !first->csvOptions.snew},
+        first->outputFormat == OutputFormat::Csv ? OutputFormat::Gpx : OutputFormat::Csv,
+        first->timeZone + "x"};
     const std::optional<WindowSettings> second = LoadAndCheck(reread, again, different);
     Check(second.has_value(), "the saved file loads");
     Check(FolderAsResolved(second->dialogFolder) == FolderAsResolved(first->dialogFolder),
           "the dialog's folder comes back");
     Check(second->font == first->font, "the font comes back");
     Check(second->csvOptions == first->csvOptions, "the options come back");
+    Check(second->outputFormat == first->outputFormat && second->timeZone == first->timeZone,
+          "the output and its zone come back");
     // The position comes back when the window fits where it was put: a window larger than its
     // monitor's work area hangs over an edge, where another monitor may be nearer.
     const WindowSize window = machine.screen.window;

@@ -10,6 +10,7 @@
 #include "desktop/Placement.h"
 #include "desktop/Settings.h"
 #include "desktop/SettingsValues.h"
+#include "desktop/ZoneChoice.h"
 
 namespace nordavel {
 namespace {
@@ -63,7 +64,8 @@ TEST(SettingsValues, FoldersAndFontSizes) {
 }
 
 // What the windows hold before any load.
-const WindowSettings kStart{"", Point{10, 20}, kStartFontSettings, CsvOptions{}};
+const WindowSettings kStart{"",           Point{10, 20},     kStartFontSettings,
+                            CsvOptions{}, OutputFormat::Csv, ""};
 
 TEST(Settings, NoFileGivesTheBuiltInSettings) {
     IniStore store;
@@ -85,19 +87,21 @@ TEST(Settings, NoFileGivesTheBuiltInSettings) {
               (std::vector<std::string>{
                   "Option/DataPath=C:\\Tools", "Option/MainTop=362", "Option/MainLeft=403",
                   "Font/Charset=0", "Font/FontName=Tahoma", "Font/FontSize=8", "CSVopt/Index=1",
-                  "CSVopt/DateTime=1", "CSVopt/SNEW=1", "CSVopt/RCR=0", "CSVopt/VALID=0"}));
+                  "CSVopt/DateTime=1", "CSVopt/SNEW=1", "CSVopt/RCR=0", "CSVopt/VALID=0",
+                  "Output/Format=csv", "Output/TimeZone="}));
     EXPECT_TRUE(store.flushed);
 }
 
 TEST(Settings, StoredValuesAreRead) {
     IniStore store("[Option]\nDataPath=D:\\gps\\\nMainTop=0x10\nMainLeft=$20\n"
                    "[Font]\nCharset=300\nFontName=Arial\nFontSize=8\n"
-                   "[CSVopt]\nIndex=0\nRCR=2\nVALID=true\nSNEW=-1\n");
+                   "[CSVopt]\nIndex=0\nRCR=2\nVALID=true\nSNEW=-1\n"
+                   "[Output]\nFormat=GPX\nTimeZone=us/eastern\n");
     FakeScreen screen;
     WindowSettings current = kStart; // the boxes as the user left them
     current.csvOptions.dateTime = false;
     current.csvOptions.valid = true;
-    const std::optional<WindowSettings> loaded = LoadSettings(store, current, screen.Context());
+    std::optional<WindowSettings> loaded = LoadSettings(store, current, screen.Context());
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->dialogFolder, "D:\\gps");
     EXPECT_EQ(screen.askedAbout, (std::vector<Rect>{{32, 16, 32 + 474, 16 + 260}}))
@@ -110,10 +114,20 @@ TEST(Settings, StoredValuesAreRead) {
     EXPECT_TRUE(loaded->csvOptions.snew);
     EXPECT_FALSE(loaded->csvOptions.dateTime) << "missing: the box keeps its state";
 
-    // Saved back: the charset as kept.
+    EXPECT_EQ(loaded->outputFormat, OutputFormat::Gpx);
+    EXPECT_EQ(loaded->timeZone, "America/New_York") << "an alias in any case is its zone";
+
+    // Saved back: the charset as kept, the zone by its own name.
     SaveSettings(store, *loaded);
     EXPECT_EQ(store.written.at(3), "Font/Charset=44");
     EXPECT_EQ(store.written.at(5), "Font/FontSize=8");
+    EXPECT_EQ(store.written.back(), "Output/TimeZone=America/New_York");
+
+    // What is not understood is the default: CSV and the computer's zone.
+    IniStore odd("[Output]\nFormat=kml\nTimeZone=Mars/Base\n");
+    loaded = LoadSettings(odd, kStart, screen.Context());
+    EXPECT_EQ(loaded->outputFormat, OutputFormat::Csv);
+    EXPECT_EQ(loaded->timeZone, "");
 }
 
 TEST(Settings, FontDefaultsFollowTheLocaleAndTheLastLoad) {
@@ -194,6 +208,29 @@ public:
         return true;
     }
 };
+
+// The time zone box: the computer's zone by its Windows name, then every zone by part of its name.
+TEST(ZoneChoice, ComputerZoneFirstThenZonesByName) {
+    const ZoneChoice berlin("W. Europe Standard Time");
+    EXPECT_EQ(berlin.TextOf(""), "Europe/Berlin (this computer)");
+    EXPECT_EQ(berlin.TextOf("Asia/Tokyo"), "Asia/Tokyo");
+    EXPECT_EQ(berlin.ZoneOf("").Name(), "Europe/Berlin");
+    EXPECT_EQ(berlin.ZoneOf("Mars/Base").Name(), "Europe/Berlin") << "a zone no longer known";
+    EXPECT_EQ(ZoneChoice("Nowhere Standard Time").ZoneOf("").Name(), "Etc/UTC");
+    const std::pair<std::string, std::optional<std::string>> kept[] = {
+        {"", ""},
+        {" europe/berlin (THIS computer) ", ""},
+        {"asia/TOKYO", "Asia/Tokyo"},
+        {"US/Eastern", "America/New_York"},
+        {"Tokyo", std::nullopt},
+        {"Europe/Berlin (x)", {}}};
+    for (const auto& [text, name] : kept)
+        EXPECT_EQ(berlin.KeptOf(text), name) << text;
+    EXPECT_EQ(berlin.Suggestions("").front(), "Europe/Berlin (this computer)");
+    EXPECT_GT(berlin.Suggestions("").size(), 50u);
+    EXPECT_EQ(berlin.Suggestions("tokyo"), (std::vector<std::string>{"Asia/Tokyo"}));
+    EXPECT_EQ(berlin.Suggestions("COMPUTER").size(), 1u);
+}
 
 TEST(IniLocation, WhichFileIsChosen) {
     FakeSystem system;

@@ -4,7 +4,9 @@
 #include <iterator>
 #include <limits>
 
+#include "base/TextUtil.h"
 #include "desktop/SettingsValues.h"
+#include "zones/TimeZone.h"
 
 namespace nordavel {
 
@@ -13,6 +15,7 @@ namespace {
 constexpr std::string_view kOption = "Option";
 constexpr std::string_view kFont = "Font";
 constexpr std::string_view kCsvOptions = "CSVopt";
+constexpr std::string_view kOutput = "Output";
 
 std::int32_t ReadInteger(const SettingsStore& store, std::string_view section, std::string_view key,
                          std::int32_t fallback) {
@@ -61,6 +64,11 @@ std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSet
             const bool shown = current.csvOptions.*row.field;
             settings.csvOptions.*row.field = text ? BooleanOr(*text, shown) : shown;
         }
+        const std::string format = LowerAscii(store.Read(kOutput, "Format").value_or(""));
+        settings.outputFormat = format == "gpx" ? OutputFormat::Gpx : OutputFormat::Csv;
+        if (const std::optional<TimeZone> zone =
+                TimeZone::Find(store.Read(kOutput, "TimeZone").value_or("")))
+            settings.timeZone = zone->Name();
         return settings;
     } catch (...) {
         return std::nullopt;
@@ -81,6 +89,8 @@ void SaveSettings(SettingsStore& store, const WindowSettings& settings) noexcept
                 if (row.iniPosition == position)
                     store.Write(kCsvOptions, row.iniKey,
                                 BooleanText(settings.csvOptions.*row.field));
+        store.Write(kOutput, "Format", settings.outputFormat == OutputFormat::Gpx ? "gpx" : "csv");
+        store.Write(kOutput, "TimeZone", settings.timeZone);
         store.Flush();
     } catch (...) {
         // Closing the window never fails because of the settings file.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "conversion/CsvOptions.h"
+#include "conversion/TrackLayout.h"
 #include "desktop/Placement.h"
 
 // Loading and saving the settings: which keys, in which order, with which defaults. The file
@@ -46,6 +47,8 @@ struct WindowSettings {
     Point mainPosition;       // the main window's top-left corner
     FontSettings font;        // as the file holds it: the screen's size comes from it
     CsvOptions csvOptions;
+    OutputFormat outputFormat = OutputFormat::Csv;
+    std::string timeZone; // for GPX: an IANA zone's name, or empty for the computer's zone
 };
 
 // What a load needs to know of the system and the screen.
@@ -60,7 +63,8 @@ struct LoadContext {
 
 // Reads the settings file, creating it (empty) when there is none. What the file lacks comes
 // from `current`: the options as the boxes show them, the font of the last load (unless the
-// user's locale is Japanese). Nothing when a failure ended it early: then nothing is to be
+// user's locale is Japanese); a file without the output's section gives CSV and the computer's
+// zone. Nothing when a failure ended it early: then nothing is to be
 // applied, nothing is shown.
 std::optional<WindowSettings> LoadSettings(SettingsStore& store, const WindowSettings& current,
                                            const LoadContext& context) noexcept;

@@ -61,6 +61,29 @@ constexpr OptionBox kOptionBoxes[] = {
 };
 static_assert(std::size(kOptionBoxes) == std::size(kCsvOptionRows));
 
+// The row below the frame, after everything else in the Tab key's order: CSV or GPX, and for GPX
+// the camera's time zone.
+constexpr int kOutputY = 234;
+constexpr ControlLayout kOutputRow[] = {
+    {IDC_RADIO_CSV, L"BUTTON", "CSV", kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 0, 20,
+     kOutputY + 3, 48, 17, "Write X.csv beside each log, with the options above"},
+    {IDC_RADIO_GPX, L"BUTTON", "GPX", kChild | BS_AUTORADIOBUTTON, 0, 78, kOutputY + 3, 48, 17,
+     "Write X.gpx beside each log: a track in UTC, for geotagging"},
+    {IDC_ZONE_LABEL,
+     L"STATIC",
+     "Time zone",
+     kChild | WS_GROUP | SS_RIGHT,
+     0,
+     128,
+     kOutputY + 6,
+     64,
+     12,
+     {}},
+    {IDC_ZONE_BOX, L"COMBOBOX", "",
+     kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 198, kOutputY + 2, 264,
+     220, "The zone of the camera's clock: type part of its name"},
+};
+
 // Created last, below the boxes it encloses, so that it never paints over them.
 constexpr ControlLayout kGroupFrame{IDC_GROUPBOX_CSV,
                                     L"BUTTON",
@@ -98,11 +121,15 @@ void MainControls::Create(HWND window, HINSTANCE instance) {
                       instance);
     }
     CreateControl(kGroupFrame, instance);
+    for (const ControlLayout& layout : kOutputRow)
+        CreateControl(layout, instance);
     fileList_ = GetDlgItem(window, IDC_FILE_LIST);
+    zoneBox_ = GetDlgItem(window, IDC_ZONE_BOX);
     reportLabel_ = GetDlgItem(window, IDC_REPORT_LABEL);
     // Lists of thousands of names must neither be cut nor refused.
     SendMessageW(fileList_, EM_SETLIMITTEXT, 0, 0);
     SetOptions(CsvOptions{});
+    SetFormat(OutputFormat::Csv);
 }
 
 void MainControls::CreateControl(const ControlLayout& layout, HINSTANCE instance) {
@@ -141,6 +168,21 @@ void MainControls::SetOptions(const CsvOptions& options) {
                      options.*kCsvOptionRows[i].field ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+OutputFormat MainControls::Format() const {
+    return IsDlgButtonChecked(window_, IDC_RADIO_GPX) == BST_CHECKED ? OutputFormat::Gpx
+                                                                     : OutputFormat::Csv;
+}
+
+void MainControls::SetFormat(OutputFormat format) {
+    const bool gpx = format == OutputFormat::Gpx;
+    CheckRadioButton(window_, IDC_RADIO_CSV, IDC_RADIO_GPX, gpx ? IDC_RADIO_GPX : IDC_RADIO_CSV);
+    // The boxes keep their ticks for the next CSV run.
+    for (const OptionBox& box : kOptionBoxes)
+        EnableWindow(GetDlgItem(window_, box.id), gpx ? FALSE : TRUE);
+    EnableWindow(GetDlgItem(window_, IDC_ZONE_LABEL), gpx ? TRUE : FALSE);
+    EnableWindow(zoneBox_, gpx ? TRUE : FALSE);
+}
+
 void MainControls::SetFont(HFONT font) {
     font_ = UniqueFont(font);
     const auto set = [&](int id) {
@@ -151,6 +193,8 @@ void MainControls::SetFont(HFONT font) {
     for (const OptionBox& box : kOptionBoxes)
         set(box.id);
     set(kGroupFrame.id);
+    for (const ControlLayout& layout : kOutputRow)
+        set(layout.id);
 }
 
 } // namespace nordavel::win32

@@ -7,6 +7,7 @@
 #include "batch/BatchRun.h"
 #include "batch/FolderLogs.h"
 #include "conversion/ConvertLogFile.h"
+#include "conversion/GpxLayout.h"
 #include "desktop/AppText.h"
 #include "desktop/IniLocation.h"
 #include "desktop/SettingsValues.h"
@@ -22,11 +23,11 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TFormMain";
 constexpr int kClientWidth = 468;
-constexpr int kClientHeight = 232;
+constexpr int kClientHeight = 260;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 // The limits the window starts with, before it fixes its maximum at its own size.
 constexpr SIZE kMinimumSize{100, 60};
-constexpr SIZE kResourceMaximumSize{480, 276};
+constexpr SIZE kResourceMaximumSize{480, 304};
 
 } // namespace
 
@@ -37,6 +38,7 @@ MainWindow::MainWindow(HINSTANCE instance, HICON icon, const std::vector<std::st
     const SIZE outer = OuterSize(kClientWidth, kClientHeight, kStyle, 0);
     Create(instance, kClassName, L"", kStyle, 0, outer.cx, outer.cy);
     controls_.Create(Handle(), instance);
+    zoneBox_.emplace(controls_.ZoneBox(), ZoneChoice(ComputerZoneName()));
     SetText(Handle(), MainCaption(VersionText(ExecutableFileVersionMs())));
     const Rect created = WindowRect(Handle());
     maxSize_ = SIZE{created.Width(), created.Height()};
@@ -94,7 +96,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainWindow::OnCommand(int id, int code) {
+    if (id == IDC_ZONE_BOX) zoneBox_->OnCommand(code);
     if (code != BN_CLICKED) return 0; // also STN_CLICKED, which has the same value
+    if (id == IDC_RADIO_CSV || id == IDC_RADIO_GPX) controls_.SetFormat(controls_.Format());
     if (id == IDC_BUTTON_BROWSE) ButtonBrowseClick();
     if (id == IDC_BUTTON_EXECUTE) ButtonExecuteClick();
     if (id == IDC_BUTTON_EXIT) SendMessageW(Handle(), WM_CLOSE, 0, 0);
@@ -116,11 +120,18 @@ void MainWindow::ButtonExecuteClick() {
     const WaitCursor wait;
     const ReportWindow::Batch reportBatch(*report_);
     MemoFileList list(controls_.FileList());
-    // The run handles no message: the boxes cannot change while it lasts.
+    // The run handles no message: the choices cannot change while it lasts.
+    zoneBox_->Take();
+    const OutputFormat format = controls_.Format();
     const CsvOptions options = controls_.Options();
-    RunBatch(list, *report_, [this, &options](const std::string& name) {
-        return ConvertLogFile(name, options, *report_, codePage_);
-    });
+    GpxTrackLayout gpx(GpxOptions{zoneBox_->Zone(), 0});
+    RunBatch(
+        list, *report_,
+        [&](const std::string& name) {
+            if (format == OutputFormat::Gpx) return ConvertLogFile(name, gpx, *report_, codePage_);
+            return ConvertLogFile(name, options, *report_, codePage_);
+        },
+        ListNames::Edited, format);
 }
 
 void MainWindow::ReportLabelClick() {
@@ -206,13 +217,14 @@ void MainWindow::LoadSettingsFromIniFile() {
 void MainWindow::SaveSettingsToIniFile() {
     if (iniFileName_.empty()) return;
     ProfileSettingsStore store(iniFileName_);
+    zoneBox_->Take();
     SaveSettings(store, CurrentSettings());
 }
 
 WindowSettings MainWindow::CurrentSettings() const {
     const Rect outer = WindowRect(Handle());
-    return WindowSettings{dialogFolder_, Point{outer.left, outer.top}, loadedFont_,
-                          controls_.Options()};
+    return WindowSettings{dialogFolder_,       Point{outer.left, outer.top}, loadedFont_,
+                          controls_.Options(), controls_.Format(),           zoneBox_->Kept()};
 }
 
 void MainWindow::ApplySettings(const WindowSettings& settings) {
@@ -229,6 +241,8 @@ void MainWindow::ApplySettings(const WindowSettings& settings) {
     controls_.SetFont(CreateFontIndirectW(&logFont));
     if (report_) report_->SetFont(CreateFontIndirectW(&logFont));
     controls_.SetOptions(settings.csvOptions);
+    controls_.SetFormat(settings.outputFormat);
+    zoneBox_->SetKept(settings.timeZone);
 }
 
 } // namespace nordavel::win32

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "ui/MainControls.h"
 #include "ui/Window.h"
+#include "ui/ZoneBox.h"
 
 namespace nordavel::win32 {
 
@@ -55,6 +57,7 @@ private:
     CodePage codePage_;
     ReportWindow* report_ = nullptr;
     MainControls controls_;
+    std::optional<ZoneBox> zoneBox_;
     SIZE maxSize_{};
     // Browse: the filter entry in use and the folder the dialog starts in.
     DWORD filterIndex_ = 1;

@@ -33,7 +33,8 @@ void WriteSettings(const std::wstring& path, const std::wstring& text) {
 }
 
 Lines SavedSettings(const std::wstring& folder, int top, int left, const std::wstring& checks,
-                    const std::wstring& charset = L"0") {
+                    const std::wstring& charset = L"0", const std::wstring& output = L"csv",
+                    const std::wstring& zone = L"") {
     return Lines{L"[Option]",
                  L"DataPath=" + folder,
                  L"MainTop=" + std::to_wstring(top),
@@ -47,7 +48,10 @@ Lines SavedSettings(const std::wstring& folder, int top, int left, const std::ws
                  std::wstring(L"DateTime=") + checks[1],
                  std::wstring(L"SNEW=") + checks[2],
                  std::wstring(L"RCR=") + checks[3],
-                 std::wstring(L"VALID=") + checks[4]};
+                 std::wstring(L"VALID=") + checks[4],
+                 L"[Output]",
+                 L"Format=" + output,
+                 L"TimeZone=" + zone};
 }
 
 TEST(Settings, FirstStartCreatesTheFileAndClosingFillsIt) {
@@ -75,6 +79,8 @@ TEST(Settings, ARestartRestoresOptionsPositionAndDialogFolder) {
         Program program(L"", Folder(dir));
         program.Click(IDC_CHECKBOX_INDEX);
         program.Click(IDC_CHECKBOX_RCR);
+        program.Click(IDC_RADIO_GPX);
+        SetText(program.Control(IDC_ZONE_BOX), L"japan"); // an alias, kept as its zone
         SetWindowPos(program.Main(), nullptr, 123, 145, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         OpenDialog dialog(program);
         dialog.Open(gps);
@@ -83,7 +89,7 @@ TEST(Settings, ARestartRestoresOptionsPositionAndDialogFolder) {
         ASSERT_TRUE(program.Close(exitCode));
     }
     EXPECT_EQ(SettingsLines(programFolder + L"\\Nordavel.ini"),
-              SavedSettings(gps, 145, 123, L"01110"));
+              SavedSettings(gps, 145, 123, L"01110", L"0", L"gpx", L"Asia/Tokyo"));
 
     StartOptions same;
     same.executable = programFolder + L"\\Nordavel.exe";
@@ -92,6 +98,8 @@ TEST(Settings, ARestartRestoresOptionsPositionAndDialogFolder) {
     EXPECT_TRUE(Checked(program, IDC_CHECKBOX_RCR));
     EXPECT_TRUE(Checked(program, IDC_CHECKBOX_DATETIME));
     EXPECT_TRUE(WaitUntil([&] { return ScreenRect(program.Main()).left == 123; }));
+    EXPECT_TRUE(Checked(program, IDC_RADIO_GPX));
+    EXPECT_EQ(Text(program.Control(IDC_ZONE_BOX)), L"Asia/Tokyo");
     EXPECT_EQ(ScreenRect(program.Main()).top, 145);
     OpenDialog dialog(program);
     dialog.Open(L"b.kml"); // a bare name: from the folder the dialog starts in
@@ -110,7 +118,7 @@ TEST(Settings, ASettingsFileNamedOnTheCommandLine) {
         ASSERT_TRUE(WaitUntil([&] { return Exists(ini); }));
         EXPECT_EQ(program.List(), L"walk.kml\r\n");
         ASSERT_TRUE(program.Close(exitCode));
-        EXPECT_EQ(SettingsLines(ini).size(), 14u);
+        EXPECT_EQ(SettingsLines(ini).size(), 17u);
         EXPECT_FALSE(Exists(program.ProgramFolder() + L"\\Nordavel.ini"));
     }
     {
@@ -119,10 +127,11 @@ TEST(Settings, ASettingsFileNamedOnTheCommandLine) {
         Program program(L"sub\\x.ini", Folder(dir));
         EXPECT_TRUE(WaitUntil([&] { return Checked(program, IDC_CHECKBOX_VALID); }));
         EXPECT_FALSE(Checked(program, IDC_CHECKBOX_SNEW));
+        EXPECT_TRUE(Checked(program, IDC_RADIO_CSV)) << "a file without the output's section";
         ASSERT_TRUE(program.Close(exitCode));
         // Keys already there keep their place; missing sections come at the end.
         const Lines lines = SettingsLines(Folder(dir) + L"\\sub\\x.ini");
-        ASSERT_EQ(lines.size(), 14u);
+        ASSERT_EQ(lines.size(), 17u);
         EXPECT_EQ(lines[0], L"[CSVopt]");
         EXPECT_EQ(lines[1], L"VALID=1");
         EXPECT_EQ(lines[2], L"SNEW=0");
@@ -139,7 +148,7 @@ TEST(Settings, AFolderThatDoesNotExistUsesThePerUserFile) {
     ASSERT_TRUE(WaitUntil([&] { return Exists(perUser); }));
     EXPECT_EQ(FileBytes(perUser), "\xFF\xFE");
     ASSERT_TRUE(program.Close(exitCode));
-    EXPECT_EQ(SettingsLines(perUser).size(), 14u);
+    EXPECT_EQ(SettingsLines(perUser).size(), 17u);
     EXPECT_FALSE(Exists(missing));
 }
 
@@ -209,14 +218,14 @@ TEST(ReadOnly, AnUnwritableFolderUsesAPerUserCopyMadeWhenNewer) {
         EXPECT_TRUE(WaitUntil([&] { return Checked(program, IDC_CHECKBOX_RCR); }));
         EXPECT_EQ(FileBytes(copy), original);
         ASSERT_TRUE(program.Close(exitCode));
-        EXPECT_EQ(SettingsLines(copy).size(), 14u);
+        EXPECT_EQ(SettingsLines(copy).size(), 17u);
         EXPECT_EQ(FileBytes(source), original);
     }
     {
         // The copy is newer: used as it is.
         Program program(L"", Folder(dir), options);
         EXPECT_TRUE(WaitUntil([&] { return Checked(program, IDC_CHECKBOX_RCR); }));
-        EXPECT_EQ(SettingsLines(copy).size(), 14u);
+        EXPECT_EQ(SettingsLines(copy).size(), 17u);
         ASSERT_TRUE(program.Close(exitCode));
     }
     {

@@ -53,7 +53,7 @@ TEST(MainWindow, CaptionListAndEveryControl) {
     RECT client{};
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, 468);
-    EXPECT_EQ(client.bottom, 232);
+    EXPECT_EQ(client.bottom, 260);
     EXPECT_EQ(GetWindowLongPtrW(main, GWL_STYLE) & WS_THICKFRAME, 0) << "fixed border";
 
     // Every control with its caption inside the client area; none overlaps another but the
@@ -115,13 +115,17 @@ TEST(MainWindow, TabOrderAndFixedSize) {
     TempDir dir;
     Program program(L"", Folder(dir));
     const HWND main = program.Main();
-    const int order[] = {IDC_BUTTON_BROWSE,  IDC_BUTTON_EXECUTE, IDC_BUTTON_EXIT,
-                         IDC_CHECKBOX_INDEX, IDC_CHECKBOX_RCR,   IDC_CHECKBOX_DATETIME,
-                         IDC_CHECKBOX_VALID, IDC_CHECKBOX_SNEW,  IDC_BUTTON_BROWSE};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        EXPECT_EQ(GetNextDlgTabItem(main, program.Control(order[i]), FALSE),
-                  program.Control(order[i + 1]))
-            << i;
+    // The output's row comes last; with GPX the option boxes are left out, the zone is not.
+    const auto expectOrder = [&](std::initializer_list<int> order) {
+        for (auto id = order.begin(); id + 1 != order.end(); ++id)
+            EXPECT_EQ(GetNextDlgTabItem(main, program.Control(*id), FALSE), program.Control(id[1]))
+                << *id;
+    };
+    expectOrder({IDC_BUTTON_BROWSE, IDC_BUTTON_EXECUTE, IDC_BUTTON_EXIT, IDC_CHECKBOX_INDEX,
+                 IDC_CHECKBOX_RCR, IDC_CHECKBOX_DATETIME, IDC_CHECKBOX_VALID, IDC_CHECKBOX_SNEW,
+                 IDC_RADIO_CSV, IDC_BUTTON_BROWSE});
+    program.Click(IDC_RADIO_GPX);
+    expectOrder({IDC_BUTTON_EXIT, IDC_RADIO_GPX, IDC_ZONE_BOX, IDC_BUTTON_BROWSE});
     EXPECT_EQ(GetWindowLongPtrW(program.Control(IDC_FILE_LIST), GWL_STYLE) & WS_TABSTOP, 0);
 
     // Neither dragging nor maximizing makes it larger.
@@ -144,7 +148,7 @@ TEST(MainWindow, TabOrderAndFixedSize) {
     EXPECT_TRUE(WaitUntil(
         [&] {
             GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
-            return thread.hwndFocus == program.Control(IDC_CHECKBOX_INDEX);
+            return thread.hwndFocus == program.Control(IDC_RADIO_GPX);
         },
         3000ms));
     EXPECT_EQ(Text(memo), L"walk.kml");
@@ -199,7 +203,7 @@ TEST(Batch, StatusesFilesAndReportAfterOneRun) {
     EXPECT_EQ(ReportText(program).substr(0, 20), L"Path: \r\nFile: walk.k");
 }
 
-TEST(Batch, OptionsAreReadFromTheCheckBoxes) {
+TEST(Batch, TheOutputIsAsTheWindowShowsIt) {
     TempDir dir;
     WriteBytes(dir.File("walk.kml"), CameraLog(kTwoPoints));
     Program program(L"walk.kml", Folder(dir));
@@ -208,6 +212,43 @@ TEST(Batch, OptionsAreReadFromTheCheckBoxes) {
     program.Click(IDC_BUTTON_EXECUTE);
     EXPECT_EQ(test::ReadBytes(dir.File("walk.csv")).substr(0, 35),
               "RCR,TIME,VALID,LATITUDE,LONGITUDE,H");
+
+    // GPX in a zone found by part of its name: the boxes wait, ticks kept, and the track is
+    // nordavel-cli's to the byte, across the hour that spring skips, from a log cut short.
+    const std::string log = CameraLog({{"1", "2023/03/26 01:59:50", "13.4,52.5,34"},
+                                       {"2", "2023/03/26 02:30:00", "13.4,52.5,34"},
+                                       {"3", "2023/03/26 03:00:10", "13.4,52.5,34"}});
+    WriteBytes(dir.File("spring.kml"), log.substr(0, log.rfind("</Placemark>")));
+    std::filesystem::create_directory(dir.File("cli"));
+    WriteBytes(dir.File("cli/spring.kml"), test::ReadBytes(dir.File("spring.kml")));
+    SetText(program.Control(IDC_FILE_LIST), L"spring.kml\r\nwalk.gpx\r\n");
+    program.Click(IDC_RADIO_GPX);
+    EXPECT_FALSE(IsWindowEnabled(program.Control(IDC_CHECKBOX_RCR)));
+    EXPECT_TRUE(Checked(program, IDC_CHECKBOX_RCR));
+    const HWND zone = program.Control(IDC_ZONE_BOX);
+    const HWND typed = FindWindowExW(zone, nullptr, L"Edit", nullptr);
+    SendMessageW(program.Main(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(zone), TRUE);
+    SetText(zone, L"");
+    for (wchar_t c : std::wstring(L"berl"))
+        SendMessageW(typed, WM_CHAR, c, 0);
+    EXPECT_EQ(SendMessageW(zone, CB_GETCOUNT, 0, 0), 1) << "Europe/Berlin alone holds it";
+    SendMessageW(typed, WM_KEYDOWN, VK_DOWN, 0);
+    program.Click(IDC_BUTTON_EXECUTE);
+    EXPECT_EQ(Text(zone), L"Europe/Berlin");
+    EXPECT_EQ(program.List(),
+              L"Completed > spring.kml\r\n* GPX file is not accepted > walk.gpx\r\n");
+    const std::wstring report = L"Path: \r\nFile: spring.kml\r\n"
+                                L"  The log ends early, it may be cut short\r\n"
+                                L"  Times not in the zone: 1 records\r\n  Output: 3 records\r\n";
+    EXPECT_EQ(ReportText(program).substr(0, report.size()), report);
+    StartOptions cli;
+    const std::wstring& path = ProgramPath(); // nordavel-cli.exe is built beside it
+    cli.executable = path.substr(0, path.find_last_of(L"\\/") + 1) + L"nordavel-cli.exe";
+    DWORD exitCode = 9;
+    ASSERT_TRUE(RunToEnd(L"--format gpx --time-zone Europe/Berlin cli\\spring.kml", Folder(dir),
+                         cli, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(test::ReadBytes(dir.File("spring.gpx")), test::ReadBytes(dir.File("cli/spring.gpx")));
 }
 
 TEST(Report, HiddenAfterSuccessAndToggledByTheLabel) {
@@ -357,8 +398,9 @@ TEST(MainWindow, HintsForTheControls) {
     Program program(L"", Folder(dir));
     const auto tips = TopLevelWindows(L"tooltips_class32", program.ProcessId());
     ASSERT_EQ(tips.size(), 1u);
-    // Browse, Execute, Exit, the text box, the five check boxes and the "Report" label.
-    EXPECT_EQ(SendMessageW(tips.front(), TTM_GETTOOLCOUNT, 0, 0), 10);
+    // Browse, Execute, Exit, the text box, the five check boxes, the "Report" label, the output's
+    // two buttons and the time zone.
+    EXPECT_EQ(SendMessageW(tips.front(), TTM_GETTOOLCOUNT, 0, 0), 13);
 }
 
 TEST(SingleInstance, SecondStartShowsTheRunningOneAndLeavesItAlone) {
@@ -555,6 +597,12 @@ int RunAttachedCommand(const std::string& command) {
         // may still hold.
         SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_EXECUTE, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_BUTTON_EXECUTE)));
+        return 0;
+    }
+    if (command.rfind("gpx:", 0) == 0) {
+        // GPX in the zone named after the colon.
+        SendMessageW(GetDlgItem(main, IDC_RADIO_GPX), BM_CLICK, 0, 0);
+        SetText(GetDlgItem(main, IDC_ZONE_BOX), nordavel::win32::Widen(command.substr(4)));
         return 0;
     }
     if (command == "toggle-report") {
