@@ -15,8 +15,6 @@ namespace nordavel {
 
 namespace {
 
-constexpr std::string_view kSignature = "<name>exilim log</name>";
-
 // One conversion, step by step: open both files, scan the log into the output, finish the output.
 // Instantiated for the CSV layout itself as well, so that writing a record, once per track point,
 // is a direct call the compiler can inline.
@@ -84,33 +82,19 @@ private:
         layout_.WriteStart(*writer_, logFileName_);
 
         TextReader& reader = log_->Reader();
-        LogScanner scanner(reader);
-        if (!scanner.FindText(kSignature)) {
-            report_.NotCameraLog(logFileName_);
-            outcome_.result = ConversionResult::NotCameraLog;
-            return;
-        }
-        // Steps over the document's own description, so that the first one the loop meets is
-        // the first placemark's.
-        scanner.SkipPastTag("<description>");
-        const ElementTag name("<name>");
-        const ElementTag description("<description>");
-        const ElementTag coordinatesTag("<coordinates>");
-        // The coordinates are used before the next line is read; the others are kept.
-        std::string index;
-        std::string dateTime;
-        while (!reader.AtEnd()) {
-            scanner.ElementText(name, index);
-            scanner.DescriptionText(description, dateTime);
-            const std::string_view coordinates =
-                scanner.NestedElementTextView("<point>", coordinatesTag);
-            if (!dateTime.empty()) {
+        const bool cameraLog =
+            ForEachTrackPoint(reader, [this](std::string_view index, std::string_view dateTime,
+                                             std::string_view coordinates) {
                 if (layout_.WriteRecord(*writer_, index, dateTime, coordinates)) {
                     ++outcome_.records;
                 } else {
                     ++skipped_;
                 }
-            }
+            });
+        if (!cameraLog) {
+            report_.NotCameraLog(logFileName_);
+            outcome_.result = ConversionResult::NotCameraLog;
+            return;
         }
         endsEarly_ = !reader.EndsWith("</kml>");
         outcome_.result =

@@ -111,7 +111,72 @@ bool IsLongitude(std::string_view text) noexcept {
     return WithinDegrees(text, 180, false);
 }
 
-GpxTrackLayout::GpxTrackLayout(GpxOptions options) : clock_(std::move(options)) {}
+void UtcSettler::Restart() {
+    previous_.reset();
+    pending_.clear();
+    notInZone_ = 0;
+}
+
+std::span<const std::optional<std::int64_t>> UtcSettler::Add(std::optional<std::int64_t> local) {
+    settled_.clear();
+    if (!clock_.timeZone) {
+        settled_.push_back(local
+                               ? std::optional(*local - std::int64_t{clock_.utcOffsetMinutes} * 60)
+                               : std::nullopt);
+        return settled_;
+    }
+    const UtcCandidates times = local ? clock_.timeZone->UtcTimesOf(*local) : UtcCandidates{};
+    if (local && times.count == 0) ++notInZone_;
+    if (previous_) {
+        settled_.push_back(After(times));
+        return settled_;
+    }
+    if (times.count != 1) {
+        // Nothing to settle it by yet; a point without a time waits too, to keep its place.
+        pending_.push_back(times);
+        return {};
+    }
+    // The first time that is certain settles the ones before it, backwards: each takes the
+    // latest time not after the next one's, the earliest where none is.
+    std::int64_t next = times.times[0];
+    settled_.resize(pending_.size() + 1);
+    for (std::size_t i = pending_.size(); i-- > 0;) {
+        const UtcCandidates& earlier = pending_[i];
+        if (earlier.count == 0) continue;
+        std::size_t chosen = earlier.count - 1;
+        while (chosen > 0 && earlier.times[chosen] > next)
+            --chosen;
+        next = earlier.times[chosen];
+        settled_[i] = next;
+    }
+    pending_.clear();
+    previous_ = times.times[0];
+    settled_.back() = previous_;
+    return settled_;
+}
+
+std::optional<std::int64_t> UtcSettler::After(const UtcCandidates& times) {
+    if (times.count == 0) return std::nullopt;
+    // The earliest time not before the previous point's; the latest where all are.
+    std::size_t chosen = 0;
+    while (chosen + 1 < times.count && times.times[chosen] < *previous_)
+        ++chosen;
+    previous_ = times.times[chosen];
+    return previous_;
+}
+
+std::span<const std::optional<std::int64_t>> UtcSettler::Finish() {
+    // A log of nothing but ambiguous times: the first takes its earliest, the rest follow it.
+    settled_.clear();
+    for (const UtcCandidates& times : pending_) {
+        if (!previous_ && times.count > 0) previous_ = times.times[0];
+        settled_.push_back(previous_ ? After(times) : std::nullopt);
+    }
+    pending_.clear();
+    return settled_;
+}
+
+GpxTrackLayout::GpxTrackLayout(GpxOptions options) : times_(std::move(options)) {}
 
 CodePage GpxTrackLayout::OutputCodePage(const CodePage&) const {
     // UTF-8 by its Windows number, which every platform knows.
@@ -123,9 +188,8 @@ void GpxTrackLayout::WriteStart(TextWriter& out, std::string_view logFileName) {
     const std::string_view fileName = ExtractFileName(logFileName);
     const std::string_view trackName =
         fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size());
-    previous_.reset();
+    times_.Restart();
     pending_.clear();
-    notInZone_ = 0;
     out.WriteLine("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     out.WriteLine("<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\" creator=\"" +
                   EscapeXml(std::string("Nordavel ") + kVersionString) + "\">");
@@ -162,53 +226,17 @@ bool GpxTrackLayout::WriteRecord(TextWriter& out, std::string_view indexText,
     }
     tail += "</trkpt>";
 
-    const std::optional<std::int64_t> local = LocalSeconds(dateTimeText);
-    if (!clock_.timeZone) {
-        WritePoint(out, point_,
-                   local ? std::optional(*local - std::int64_t{clock_.utcOffsetMinutes} * 60)
-                         : std::nullopt);
+    const std::span<const std::optional<std::int64_t>> settled =
+        times_.Add(LocalSeconds(dateTimeText));
+    if (settled.empty()) {
+        pending_.push_back(point_);
         return true;
-    }
-    point_.times = local ? clock_.timeZone->UtcTimesOf(*local) : UtcCandidates{};
-    if (local && point_.times.count == 0) ++notInZone_;
-    Settle(out, point_);
-    return true;
-}
-
-void GpxTrackLayout::Settle(TextWriter& out, TrackPoint& point) {
-    const UtcCandidates& times = point.times;
-    if (previous_) {
-        if (times.count == 0) return WritePoint(out, point, std::nullopt);
-        // The earliest time not before the previous point's; the latest where all are.
-        std::size_t chosen = 0;
-        while (chosen + 1 < times.count && times.times[chosen] < *previous_)
-            ++chosen;
-        previous_ = times.times[chosen];
-        return WritePoint(out, point, previous_);
-    }
-    if (times.count != 1) {
-        // Nothing to settle it by yet; a point without a time waits too, to keep its place.
-        pending_.push_back(point);
-        return;
-    }
-    // The first time that is certain settles the ones before it, backwards: each takes the
-    // latest time not after the next one's, the earliest where none is.
-    std::int64_t next = times.times[0];
-    std::vector<std::optional<std::int64_t>> settled(pending_.size());
-    for (std::size_t i = pending_.size(); i-- > 0;) {
-        const UtcCandidates& earlier = pending_[i].times;
-        if (earlier.count == 0) continue;
-        std::size_t chosen = earlier.count - 1;
-        while (chosen > 0 && earlier.times[chosen] > next)
-            --chosen;
-        next = earlier.times[chosen];
-        settled[i] = next;
     }
     for (std::size_t i = 0; i < pending_.size(); ++i)
         WritePoint(out, pending_[i], settled[i]);
     pending_.clear();
-    previous_ = times.times[0];
-    WritePoint(out, point, previous_);
+    WritePoint(out, point_, settled.back());
+    return true;
 }
 
 void GpxTrackLayout::WritePoint(TextWriter& out, const TrackPoint& point,
@@ -224,23 +252,17 @@ void GpxTrackLayout::WritePoint(TextWriter& out, const TrackPoint& point,
 }
 
 void GpxTrackLayout::WriteEnd(TextWriter& out) {
-    // A log of nothing but ambiguous times: the first takes its earliest, the rest follow it.
-    std::vector<TrackPoint> waiting;
-    waiting.swap(pending_);
-    for (TrackPoint& point : waiting) {
-        if (!previous_ && point.times.count > 0) previous_ = point.times.times[0];
-        if (previous_)
-            Settle(out, point);
-        else
-            WritePoint(out, point, std::nullopt);
-    }
+    const std::span<const std::optional<std::int64_t>> settled = times_.Finish();
+    for (std::size_t i = 0; i < pending_.size(); ++i)
+        WritePoint(out, pending_[i], settled[i]);
+    pending_.clear();
     out.WriteLine("    </trkseg>");
     out.WriteLine("  </trk>");
     out.WriteLine("</gpx>");
 }
 
 void GpxTrackLayout::ReportNotes(ConversionReport& report) const {
-    if (notInZone_ > 0) report.TimesNotInZone(notInZone_);
+    if (times_.NotInZone() > 0) report.TimesNotInZone(times_.NotInZone());
 }
 
 } // namespace nordavel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,37 @@ struct GpxOptions {
     std::optional<TimeZone> timeZone;
     // Without a zone: how far the clock runs ahead of UTC.
     int utcOffsetMinutes = 0;
+};
+
+// The UTC times of one log's points by the camera's clock, point after point in the log's order,
+// as GpxOptions describes them. Shared by every reader of logs that needs UTC, so that a point
+// has the same time in each.
+class UtcSettler {
+public:
+    explicit UtcSettler(GpxOptions clock) : clock_(std::move(clock)) {}
+
+    // A new log begins.
+    void Restart();
+    // The next point's local time (LocalSeconds; none when it is no date and time). The result
+    // is the UTC times of the points this one settles, oldest first: none while it waits for a
+    // later one to settle it, otherwise those of all points still waiting and then its own.
+    // Valid until the next call.
+    std::span<const std::optional<std::int64_t>> Add(std::optional<std::int64_t> local);
+    // At the end of the log: the times of the points still waiting.
+    std::span<const std::optional<std::int64_t>> Finish();
+    // How many times of the log were not in the zone.
+    std::int32_t NotInZone() const noexcept { return notInZone_; }
+
+private:
+    std::optional<std::int64_t> After(const UtcCandidates& times);
+
+    GpxOptions clock_;
+    // The time of the last point settled, and the ambiguous points that begin the log while
+    // none is.
+    std::optional<std::int64_t> previous_;
+    std::vector<UtcCandidates> pending_;
+    std::vector<std::optional<std::int64_t>> settled_;
+    std::int32_t notInZone_ = 0;
 };
 
 class GpxTrackLayout : public TrackLayout {
@@ -51,17 +83,12 @@ private:
     struct TrackPoint {
         std::string head;
         std::string tail;
-        UtcCandidates times;
     };
-    void Settle(TextWriter& out, TrackPoint& point);
     void WritePoint(TextWriter& out, const TrackPoint& point, std::optional<std::int64_t> utc);
 
-    GpxOptions clock_;
-    // Of the log being written: the time of the last point settled, the ambiguous points that
-    // begin it while none is settled, and how many times were not in the zone.
-    std::optional<std::int64_t> previous_;
+    UtcSettler times_;
+    // The points that wait for their times.
     std::vector<TrackPoint> pending_;
-    std::int32_t notInZone_ = 0;
     TrackPoint point_; // reused for every point
     std::string line_;
 };

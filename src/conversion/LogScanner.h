@@ -68,4 +68,34 @@ private:
     std::string joined_;
 };
 
+// Reads the track points of a camera log from `log` (lower-cased lines, as for LogScanner) front
+// to back and hands each placemark that has a date and time to `onPoint(index, dateTime,
+// coordinates)`, the texts valid for that call only. False, with no point handed out, when the
+// log lacks the camera's signature: it is no camera log. A template so that the conversion's
+// call for every point can be inlined; every reader of logs goes through it, so that they all
+// find the same points.
+template <class OnPoint>
+bool ForEachTrackPoint(TextReader& log, OnPoint&& onPoint) {
+    LogScanner scanner(log);
+    if (!scanner.FindText("<name>exilim log</name>")) return false;
+    // Steps over the document's own description, so that the first one the loop meets is the
+    // first placemark's.
+    scanner.SkipPastTag("<description>");
+    const ElementTag name("<name>");
+    const ElementTag description("<description>");
+    const ElementTag coordinatesTag("<coordinates>");
+    // The coordinates are used before the next line is read; the others are kept.
+    std::string index;
+    std::string dateTime;
+    while (!log.AtEnd()) {
+        scanner.ElementText(name, index);
+        scanner.DescriptionText(description, dateTime);
+        const std::string_view coordinates =
+            scanner.NestedElementTextView("<point>", coordinatesTag);
+        if (!dateTime.empty())
+            onPoint(std::string_view(index), std::string_view(dateTime), coordinates);
+    }
+    return true;
+}
+
 } // namespace nordavel
