@@ -141,6 +141,7 @@ TEST(Exif, RefusesWhatItCannotReadWithinItsBounds) {
     const std::function<std::string(S&)> cases[] = {
         [](S& s) { return s.jpeg = "GIF89a", "not a JPEG"; },
         [](S& s) { return s.jpeg[S::kApp1 + 4] = 'e', "no EXIF block"; },
+        [](S& s) { return s.jpeg[S::kApp1 + 1] = '\xE2', "no EXIF block"; },
         [](S& s) { return s.jpeg.erase(S::kApp1, S::kTiff - S::kApp1 + s.size), "no EXIF block"; },
         [](S& s) { return s.jpeg[2] = 0, "JPEG structure out of bounds at offset 2"; },
         [](S& s) {
@@ -248,9 +249,9 @@ TEST(Exif, CoordinatesAltitudesAndMomentsExactFromTheirDigits) {
          "\0 442406173/50000"s,
          "12/1 0/1 1/1000000",
          "2000:03:01\0"s},
-        {{"-0.00000005", ".5", "-0.0000004", -1},
+        {{"-0.00000005", "-.00000004", "-0.0000004", -1},
          "S\0 0/1 0/1 9/25000"s,
-         "E\0 0/1 30/1 0/1"s,
+         "E\0 0/1 0/1 0/1"s,
          "\0 0/1"s,
          "23/1 59/1 59999999/1000000",
          "1969:12:31\0"s},
