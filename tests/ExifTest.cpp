@@ -9,7 +9,6 @@
 #include <iterator>
 #include <map>
 #include <numeric>
-#include <regex>
 
 #include "ExifCheck.h"
 #include "base/TextUtil.h"
@@ -141,6 +140,7 @@ TEST(Exif, RefusesWhatItCannotReadWithinItsBounds) {
     const std::function<std::string(S&)> cases[] = {
         [](S& s) { return s.jpeg = "GIF89a", "not a JPEG"; },
         [](S& s) { return s.jpeg[S::kApp1 + 4] = 'e', "no EXIF block"; },
+        [](S& s) { return s.jpeg[S::kApp1 + 1] = '\xE2', "no EXIF block"; },
         [](S& s) { return s.jpeg.erase(S::kApp1, S::kTiff - S::kApp1 + s.size), "no EXIF block"; },
         [](S& s) { return s.jpeg[2] = 0, "JPEG structure out of bounds at offset 2"; },
         [](S& s) {
@@ -248,9 +248,9 @@ TEST(Exif, CoordinatesAltitudesAndMomentsExactFromTheirDigits) {
          "\0 442406173/50000"s,
          "12/1 0/1 1/1000000",
          "2000:03:01\0"s},
-        {{"-0.00000005", ".5", "-0.0000004", -1},
+        {{"-0.00000005", "-.00000004", "-0.0000004", -1},
          "S\0 0/1 0/1 9/25000"s,
-         "E\0 0/1 30/1 0/1"s,
+         "E\0 0/1 0/1 0/1"s,
          "\0 0/1"s,
          "23/1 59/1 59999999/1000000",
          "1969:12:31\0"s},
@@ -335,9 +335,12 @@ TEST(ExifCorpus, SamplePhotosAreTaggedInPlaceOrRefused) {
                           overwrite || refused.what() != "has GPS already"s ? refused.what()
                                                                             : "accepted")
                     << file.path();
-                if (refused.what() == "has GPS already"s) continue;
+                std::string reason = refused.what();
+                if (reason == "has GPS already") continue;
+                // Counted apart from the offset that ends some reasons.
+                const std::size_t number = reason.find_first_of("0123456789");
                 ++counts["refused: " +
-                         std::regex_replace(refused.what(), std::regex("[0-9]+"), "N")];
+                         (number == reason.npos ? reason : reason.substr(0, number) + "N")];
                 break;
             }
         }
