@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliOptions.h"
+#include "cli/GeotagOptions.h"
 
 namespace nordavel::cli {
 namespace {
@@ -56,6 +57,30 @@ TEST(CliOptions, UsageErrors) {
     EXPECT_NE(ParseArguments({"--no-help", "a.kml"}).error, "");
     EXPECT_EQ(ParseArguments({"--help"}).error, "");
     EXPECT_TRUE(ParseArguments({"--version"}).options.version);
+}
+
+TEST(GeotagOptions, ValuesAndUsageErrors) {
+    const GeotagParseResult parsed = ParseGeotagArguments(
+        {"--log", "a.kml", "--log=logs", "--time-zone", "europe/berlin", "--photo-offset", "-90",
+         "--max-gap=60", "--max-outside", "0", "-n", "--sidecar", "--overwrite", "-r", "p.jpg"});
+    ASSERT_EQ(parsed.error, "");
+    const GeotagOptions& options = parsed.options;
+    EXPECT_EQ(options.logs, (Args{"a.kml", "logs"}));
+    EXPECT_EQ(options.photos, Args{"p.jpg"});
+    EXPECT_EQ(options.clock.timeZone->Name(), "Europe/Berlin");
+    EXPECT_EQ(options.photoOffsetSeconds, -90);
+    EXPECT_EQ(options.limits.maxGapSeconds, 60);
+    EXPECT_EQ(options.limits.maxOutsideSeconds, 0);
+    EXPECT_TRUE(options.dryRun && options.sidecar && options.overwrite && options.recursive);
+    // One clock, exactly; a log and a photo; whole seconds, never negative limits.
+    for (const Args& wrong :
+         {Args{"--log", "a.kml", "p.jpg"},
+          Args{"--utc-offset", "+01:00", "--time-zone", "UTC", "--log", "a", "p"},
+          Args{"--utc-offset", "+01:00", "p.jpg"}, Args{"--utc-offset", "+01:00", "--log", "a.kml"},
+          Args{"--utc-offset", "+01:00", "--log", "a", "--max-gap", "-5", "p"},
+          Args{"--utc-offset", "+01:00", "--log", "a", "--photo-offset", "1.5", "p"},
+          Args{"--utc-offset", "+01:00", "--log"}})
+        EXPECT_NE(ParseGeotagArguments(wrong).error, "") << wrong.front();
 }
 
 } // namespace

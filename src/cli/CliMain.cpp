@@ -7,7 +7,10 @@
 #include "batch/BatchRun.h"
 #include "cli/CliOptions.h"
 #include "cli/Console.h"
+#include "cli/ConsoleReport.h"
 #include "cli/FileArguments.h"
+#include "cli/GeotagOptions.h"
+#include "cli/GeotagRun.h"
 #include "conversion/ConvertLogFile.h"
 #include "conversion/GpxLayout.h"
 #include "platform/CodePage.h"
@@ -18,37 +21,6 @@
 namespace nordavel::cli {
 
 namespace {
-
-// The report as it happens: each line goes to standard output when it is told, so that a file's
-// lines are out before the next file begins. Once standard output has failed, the run ends with
-// that error, and the lines that its unwinding tells go nowhere rather than fail again.
-class ConsoleReport final : public ReportLines {
-public:
-    void RunBegun() override {}
-    void Warning(std::string_view text) override {
-        WriteStderr("nordavel-cli: warning: " + std::string(text) + "\n");
-    }
-    // What the command line's names came to, before the run, each followed by an empty line.
-    void Note(std::string_view text) {
-        Line(text);
-        Line("");
-    }
-    void Write(std::string_view text) {
-        if (failed_) return;
-        try {
-            WriteStdout(text);
-        } catch (const IoError&) {
-            failed_ = true;
-            throw;
-        }
-    }
-
-private:
-    void Line(std::string_view text) override { Write(std::string(text) + '\n'); }
-    void Reveal() override {}
-
-    bool failed_ = false;
-};
 
 void PrintList(const VectorFileList& list, ConsoleReport& out) {
     std::string text;
@@ -96,7 +68,46 @@ int Convert(const CliOptions& options, const CodePage& codePage) {
     }
 }
 
+// The character set named on the command line, or the system's; nothing after a usage error
+// was told.
+std::optional<CodePage> UsableCodePage(const std::optional<std::string>& name) {
+    // iconv would read a suffix as its own option ("//IGNORE": drop what cannot be converted).
+    if (name && name->find('/') != std::string::npos) {
+        WriteStderr("nordavel-cli: code page " + *name +
+                    " cannot be used: a character set is named without a suffix\n");
+        return std::nullopt;
+    }
+    std::optional<CodePage> codePage = name ? CodePage::FromName(*name) : CodePage::System();
+    if (!codePage) {
+        WriteStderr("nordavel-cli: unknown code page " + *name + "\n");
+    } else if (!IsAsciiCompatible(*codePage)) {
+        WriteStderr("nordavel-cli: code page " + codePage->Name() +
+                    " cannot be used: logs need a character set in which ASCII stays ASCII, one "
+                    "byte per character (not UTF-16, UTF-32, EBCDIC or a stateful one such as "
+                    "ISO-2022-JP)\n");
+        codePage.reset();
+    }
+    return codePage;
+}
+
+int Geotag(const std::vector<std::string>& arguments) {
+    const GeotagParseResult parsed = ParseGeotagArguments(arguments);
+    if (!parsed.error.empty()) {
+        WriteStderr("nordavel-cli geotag: " + parsed.error + "\n" + GeotagUsageText());
+        return kExitUsage;
+    }
+    if (parsed.options.help) {
+        WriteStdout(GeotagUsageText());
+        return kExitAllConverted;
+    }
+    const std::optional<CodePage> codePage = UsableCodePage(parsed.options.codePage);
+    if (!codePage) return kExitUsage;
+    return RunGeotag(parsed.options, *codePage);
+}
+
 int Run(const std::vector<std::string>& arguments) {
+    if (!arguments.empty() && arguments.front() == "geotag")
+        return Geotag(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
     const ParseResult parsed = ParseArguments(arguments);
     if (!parsed.error.empty()) {
         WriteStderr("nordavel-cli: " + parsed.error + "\n" + UsageText());
@@ -113,25 +124,8 @@ int Run(const std::vector<std::string>& arguments) {
         return kExitAllConverted;
     }
 
-    // iconv would read a suffix as its own option ("//IGNORE": drop what cannot be converted).
-    if (options.codePage && options.codePage->find('/') != std::string::npos) {
-        WriteStderr("nordavel-cli: code page " + *options.codePage +
-                    " cannot be used: a character set is named without a suffix\n");
-        return kExitUsage;
-    }
-    const std::optional<CodePage> codePage =
-        options.codePage ? CodePage::FromName(*options.codePage) : CodePage::System();
-    if (!codePage) {
-        WriteStderr("nordavel-cli: unknown code page " + *options.codePage + "\n");
-        return kExitUsage;
-    }
-    if (!IsAsciiCompatible(*codePage)) {
-        WriteStderr("nordavel-cli: code page " + codePage->Name() +
-                    " cannot be used: logs need a character set in which ASCII stays ASCII, one "
-                    "byte per character (not UTF-16, UTF-32, EBCDIC or a stateful one such as "
-                    "ISO-2022-JP)\n");
-        return kExitUsage;
-    }
+    const std::optional<CodePage> codePage = UsableCodePage(options.codePage);
+    if (!codePage) return kExitUsage;
     return Convert(options, *codePage);
 }
 

@@ -39,16 +39,6 @@ std::string FlagUsageLines() {
     return lines;
 }
 
-// The usage error for a zone name that is none, with up to five that hold it.
-std::string UnknownZone(std::string_view name) {
-    std::string error = "unknown time zone " + std::string(name);
-    const std::vector<std::string> near = TimeZone::NamesContaining(name, 5);
-    for (std::size_t i = 0; i < near.size(); ++i)
-        error += (i == 0 ? " (did you mean " : ", ") + near[i];
-    if (!near.empty()) error += "?)";
-    return error;
-}
-
 // The options with a value, as "--NAME VALUE" or "--NAME=VALUE". False when arguments[i] is none
 // of them; `error` tells what is wrong with a value.
 bool ApplyValueOption(const std::vector<std::string>& arguments, std::size_t& i,
@@ -121,8 +111,18 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
     return result;
 }
 
+std::string UnknownZone(std::string_view name) {
+    std::string error = "unknown time zone " + std::string(name);
+    const std::vector<std::string> near = TimeZone::NamesContaining(name, 5);
+    for (std::size_t i = 0; i < near.size(); ++i)
+        error += (i == 0 ? " (did you mean " : ", ") + near[i];
+    if (!near.empty()) error += "?)";
+    return error;
+}
+
 std::string UsageText() {
     return "Usage: nordavel-cli [options] FILE...\n"
+           "       nordavel-cli geotag [options] --log LOG.kml PHOTO... (geotag --help)\n"
            "Converts each camera GPS log FILE (X.kml) into a CSV file beside it (X.csv),\n"
            "or with --format gpx into a GPX track (X.gpx).\n"
            "A FILE that is a folder stands for the *.kml files in it (any letter case, sorted);\n"

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conversion/CsvOptions.h"
@@ -29,5 +30,8 @@ struct ParseResult {
 ParseResult ParseArguments(const std::vector<std::string>& arguments);
 
 std::string UsageText();
+
+// The usage error for a zone name that is none, with up to five zones whose names hold it.
+std::string UnknownZone(std::string_view name);
 
 } // namespace nordavel::cli

@@ -40,7 +40,7 @@ public:
             }
             const std::size_t before = result_.files.size();
             if (Folder(name) && result_.files.size() == before)
-                result_.notes.push_back("No log file in folder: " + name);
+                result_.notes.push_back(std::string(rules_.noneInFolder) + name);
         }
     }
 
@@ -67,8 +67,8 @@ private:
         return matches;
     }
 
-    // Adds the logs in `folder` (and its subfolders when recursive); false when it could not be
-    // read, which is noted instead.
+    // Adds the files in `folder` that are wanted (and those of its subfolders when recursive);
+    // false when it could not be read, which is noted instead.
     bool Folder(const std::string& folder) {
         std::vector<FolderEntry> entries;
         try {
@@ -82,7 +82,8 @@ private:
             const std::string path = JoinPath(folder, entry.name, rules_.style);
             if (entry.isFolder) {
                 if (rules_.recursive) Folder(path);
-            } else if (HasExtension(entry.name, ".kml", rules_.style)) {
+            } else if (rules_.wanted ? rules_.wanted(entry.name)
+                                     : HasExtension(entry.name, ".kml", rules_.style)) {
                 result_.files.push_back(path);
             }
         }

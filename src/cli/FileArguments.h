@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,11 +18,15 @@ struct ExpansionRules {
     // reaches the program is an ordinary character.
     bool wildcards = kNativePathStyle == PathStyle::Windows;
     PathStyle style = kNativePathStyle;
+    // The files a folder stands for, by name; logs (*.kml in any letter case) when not given.
+    std::function<bool(std::string_view name)> wanted = {};
+    // The note for a folder without any: "No log file in folder: " and its name.
+    std::string_view noneInFolder = "No log file in folder: ";
 };
 
 struct ExpandedFiles {
     std::vector<std::string> files;
-    // One report line (without line end) for each folder that held no log or could not be read.
+    // One report line (without line end) for each folder that held none or could not be read.
     std::vector<std::string> notes;
 };
 

@@ -1,5 +1,7 @@
 #include "exif/Exif.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -43,6 +45,7 @@ ExifSegment FindExifSegment(std::string_view jpeg) {
     if (jpeg.size() < 4 || ByteAt(jpeg, 0) != 0xFF || ByteAt(jpeg, 1) != 0xD8)
         throw Refused("not a JPEG");
     std::size_t position = 2;
+    std::optional<ExifSegment> found;
     while (position < jpeg.size()) {
         if (ByteAt(jpeg, position) != 0xFF) throw Refused(JpegOutOfBounds(position));
         // Any number of fill bytes may precede a marker.
@@ -50,7 +53,9 @@ ExifSegment FindExifSegment(std::string_view jpeg) {
             ++position;
         if (position + 1 >= jpeg.size()) break;
         const unsigned marker = ByteAt(jpeg, position + 1);
-        // The EXIF block comes before the image data or not at all.
+        // The EXIF block comes before the image data or not at all. The segments after it are
+        // walked too: a file cut short there is one that readers refuse, tags and all.
+        if (marker == 0xDA && found) return *found;
         if (marker == 0xDA || marker == 0xD9) break;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
             position += 2;
@@ -60,10 +65,13 @@ ExifSegment FindExifSegment(std::string_view jpeg) {
         const std::size_t length = ByteAt(jpeg, position + 2) << 8 | ByteAt(jpeg, position + 3);
         if (length < 2 || length > jpeg.size() - position - 2)
             throw Refused(JpegOutOfBounds(position));
-        if (marker == 0xE1 && jpeg.substr(position + 4, length - 2).starts_with(kExifMagic))
-            return {position + 2, position + 4 + kExifMagic.size(), position + 2 + length};
+        if (marker == 0xE1 && !found &&
+            jpeg.substr(position + 4, length - 2).starts_with(kExifMagic))
+            found =
+                ExifSegment{position + 2, position + 4 + kExifMagic.size(), position + 2 + length};
         position += 2 + length;
     }
+    if (found) throw Refused("JPEG without image data after its EXIF block");
     throw Refused("no EXIF block");
 }
 
@@ -338,6 +346,13 @@ TiffBlock TiffOf(std::string_view jpeg, const ExifSegment& segment) {
 
 ExifFacts ReadExif(std::string_view jpeg) {
     return ReadStructure(TiffOf(jpeg, FindExifSegment(jpeg))).facts;
+}
+
+ExifFacts ReadTiffExif(std::string_view file) {
+    if (file.size() < 4 || (file.substr(0, 4) != std::string_view("II*\0", 4) &&
+                            file.substr(0, 4) != std::string_view("MM\0*", 4)))
+        throw Refused("not a JPEG or a raw file in TIFF form");
+    return ReadStructure(TiffBlock(file)).facts;
 }
 
 std::string AddGps(std::string_view jpeg, const GpsTags& tags, bool overwrite) {

@@ -38,6 +38,10 @@ struct GpsTags {
 // Throws Refused when the file is no JPEG with a well-formed EXIF block holding DateTimeOriginal.
 ExifFacts ReadExif(std::string_view jpeg);
 
+// The same facts of a raw file in TIFF form (most cameras' raw formats are), for an XMP sidecar;
+// Refused for any other file.
+ExifFacts ReadTiffExif(std::string_view file);
+
 // The whole file with the GPS tags added. Throws Refused (nothing written) for every case where
 // ReadExif would, and when the EXIF block would exceed 64 KiB, or when the file has GPS already
 // and `overwrite` is false (reason "has GPS already"). Throws std::invalid_argument when a

@@ -44,6 +44,18 @@ private:
     std::string path_;
 };
 
+// Whether anything stands under the name: a file, a folder, even a link to nothing.
+bool Exists(const std::string& path);
+
+// A file's last modification time as the system keeps it, to be given back after the file is
+// rewritten: photo programs sort by it.
+struct ModificationTime {
+    std::int64_t seconds = 0;     // POSIX: since 1970; Windows: the FILETIME's high part
+    std::int64_t nanoseconds = 0; // POSIX: within the second; Windows: the FILETIME's low part
+};
+ModificationTime ModificationTimeOf(const std::string& path);
+void SetModificationTime(const std::string& path, const ModificationTime& time);
+
 namespace detail {
 // Shared by the platform implementations: refuses names over kMaxFileNameLength characters.
 void CheckNameLength(const std::string& path, const char* action);

@@ -46,4 +46,22 @@ void InputFile::Close() noexcept {
     if (handle_ != kNoFile) ::close(std::exchange(handle_, kNoFile));
 }
 
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+ModificationTime ModificationTimeOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) throw IoError(errno, "Cannot read the time of", path);
+    return {info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+}
+
+void SetModificationTime(const std::string& path, const ModificationTime& time) {
+    const struct timespec times[2] = {{0, UTIME_OMIT},
+                                      {static_cast<time_t>(time.seconds), time.nanoseconds}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+        throw IoError(errno, "Cannot set the time of", path);
+}
+
 } // namespace nordavel

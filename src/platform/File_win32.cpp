@@ -46,4 +46,27 @@ void InputFile::Close() noexcept {
     if (handle_ != kNoFile) CloseHandle(AsHandle(std::exchange(handle_, kNoFile)));
 }
 
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+ModificationTime ModificationTimeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(win32::Widen(path).c_str(), GetFileExInfoStandard, &data))
+        throw IoError(static_cast<int>(GetLastError()), "Cannot read the time of", path);
+    return {data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime};
+}
+
+void SetModificationTime(const std::string& path, const ModificationTime& time) {
+    const HANDLE opened = CreateFileW(win32::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        throw IoError(static_cast<int>(GetLastError()), "Cannot set the time of", path);
+    const win32::UniqueHandle file(opened);
+    const FILETIME written{static_cast<DWORD>(time.nanoseconds), static_cast<DWORD>(time.seconds)};
+    if (!SetFileTime(file.get(), nullptr, nullptr, &written))
+        throw IoError(static_cast<int>(GetLastError()), "Cannot set the time of", path);
+}
+
 } // namespace nordavel

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The manual page and --help name the same options, and the page renders without a warning.
+# The manual page and --help (with geotag's) name the same options, and the page renders without a warning.
 # Usage: manual_page.sh CLI PAGE
 set -euo pipefail
 cli=$1
@@ -7,7 +7,7 @@ page=$2
 
 # Option words: in --help the part of each option line before its description, in the page the
 # line after each .TP.
-help_options=$("$cli" --help | cut -c1-31 | grep -E '^  -' | grep -oE -- '--?[a-z][-a-z]*' | sort -u)
+help_options=$({ "$cli" --help; "$cli" geotag --help; } | cut -c1-31 | grep -E '^  -' | grep -oE -- '--?[a-z][-a-z]*' | sort -u)
 page_options=$(awk 'after_tp { print; after_tp = 0 } /^\.TP/ { after_tp = 1 }' "$page" |
     sed 's/\\-/-/g' | grep -oE -- '--?[a-z][-a-z]*' | sort -u)
 if [ "$help_options" != "$page_options" ]; then

@@ -100,6 +100,27 @@ commit_case NORDAVEL_FAULT_COMMIT=dirsync 0 "$unnamed" "failing folder sync"
 expect_err "nordavel-cli: warning: Cannot sync the folder of log.csv: Input/output error (error 5)" \
     "failing folder sync"
 
+# A photo is replaced the same way: a failing fsync stops the run with status 3, the photo as it
+# was and nothing left beside it; without the fault it is tagged and keeps its modification time.
+for fault in fsync none; do
+    fresh
+    cp "$here/../../fuzz/corpus-exif/little.jpg" photo.jpg
+    touch -d @981173106.5 photo.jpg
+    before=$(md5sum <photo.jpg)
+    NORDAVEL_FAULT_COMMIT=$fault LD_PRELOAD=$shim run geotag --utc-offset +00:00 \
+        --max-outside 3000000000 --log ../walk.kml photo.jpg
+    only_files "photo.jpg " "geotag, $fault"
+    if [ $fault = fsync ]; then
+        expect_status 3 "geotag, failing fsync"
+        [ "$(md5sum <photo.jpg)" == "$before" ] || fail "geotag, failing fsync: the photo changed"
+    else
+        expect_status 0 "geotag"
+        [ "$(md5sum <photo.jpg)" != "$before" ] || fail "geotag: the photo was not tagged"
+        [ "$(stat -c %.9Y photo.jpg)" == "981173106.500000000" ] ||
+            fail "geotag: the photo's time is now $(stat -c %.9Y photo.jpg)"
+    fi
+done
+
 # Nothing leaves the program but a message and status 3, even a failure before any file.
 fresh
 NORDAVEL_FAULT_ICONV_OPEN=3 LD_PRELOAD=$shim run --codepage 1252 ../walk.kml
