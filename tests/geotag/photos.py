@@ -199,10 +199,21 @@ def edges(cli, sample, work):
                  f"-SubSecTimeOriginal={subsec or ''}", f"-OffsetTimeOriginal={offset or ''}",
                  str(photo)])
             shutil.copy2(photo, folder / f"{i:02d}-exiftool.jpg")
+            if i == 0:  # its EXIF block alone is a raw file in TIFF form, for a sidecar
+                data = photo.read_bytes()
+                start, end = app1(data)
+                (photo.parent / "00.dng").write_bytes(data[start + 10:end])
             mine.append(i)
         result = run([*cli, "geotag", "--time-zone", zone, "--max-gap", "600", "--max-outside",
-                      "120", "--log", "trip.kml", "photos"], cwd=folder)
+                      "120", "--sidecar", "--log", "trip.kml", "photos"], cwd=folder)
         status = statuses(result.stdout)
+        if 0 in mine:
+            jpeg = exiftool_tags([folder / "photos" / "00.jpg"])["00.jpg"]
+            sidecar = exiftool_tags([folder / "photos" / "00.dng.xmp"]).get("00.dng.xmp", {})
+            for key in ("GPSLatitude", "GPSLongitude", "GPSAltitude"):
+                if status.get("00.dng") != "Sidecar written" or abs(
+                        jpeg[f"GPS:{key}"] - sidecar.get(f"XMP-exif:{key}", 1e9)) > 1e-6:
+                    fail(f"sidecar: {status.get('00.dng')}, {key} {sidecar.get(f'XMP-exif:{key}')}")
         for i in mine:
             _, local, subsec, offset, wanted = cases[i]
             name = f"{i:02d}.jpg"
