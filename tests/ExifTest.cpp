@@ -1,13 +1,10 @@
 // The EXIF reader and GPS writer on JPEGs built here in both byte orders, damaged in the ways a
-// reader must notice, and on real sample photos when NORDAVEL_SAMPLE_PHOTOS names a folder of them.
+// reader must notice. Real photos are tagged through nordavel-cli in tests/geotag/photos.py.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
-#include <map>
 #include <numeric>
 
 #include "ExifCheck.h"
@@ -246,44 +243,6 @@ TEST(Exif, TheBlockStaysWithinItsSegment) {
     EXPECT_EQ(largest.substr(kApp1 + 2, 2), "\xFF\xFE");
     EXPECT_EQ(RefusalOf([&] { AddGps(Sample(true, false, makerNote + 1).jpeg, kTags, false); }),
               "EXIF would exceed 64 KiB");
-}
-
-// Real photos (never committed: scripts/fetch-sample-photos DIR), each tagged with every
-// invariant holding, or refused.
-TEST(ExifCorpus, SamplePhotosAreTaggedInPlaceOrRefused) {
-    const char* folder = std::getenv("NORDAVEL_SAMPLE_PHOTOS");
-    if (!folder || !*folder) GTEST_SKIP() << "NORDAVEL_SAMPLE_PHOTOS names no folder";
-    std::map<std::string, int> counts;
-    for (const auto& file : std::filesystem::recursive_directory_iterator(folder)) {
-        const std::string extension = LowerAscii(file.path().extension().string());
-        if (extension != ".jpg" && extension != ".jpeg") continue;
-        std::ifstream in(file.path(), std::ios::binary);
-        const std::string jpeg{std::istreambuf_iterator<char>(in), {}};
-        for (const bool overwrite : {false, true}) {
-            try {
-                const std::string tagged = AddGps(jpeg, kTags, overwrite);
-                ExifFacts facts = ReadExif(jpeg);
-                ++counts[facts.hasGps ? "tagged over GPS" : "tagged"];
-                EXPECT_EQ(test::ExifBytesMoved(jpeg, tagged), "") << file.path();
-                facts.hasGps = true;
-                EXPECT_EQ(ReadExif(tagged), facts) << file.path();
-                break;
-            } catch (const Refused& refused) {
-                std::string reason = refused.what();
-                EXPECT_EQ(RefusalOf([&] { ReadExif(jpeg); }),
-                          reason == "has GPS already" && !overwrite ? "accepted" : reason);
-                if (reason == "has GPS already") continue;
-                // Counted apart from the offset that ends some reasons.
-                const std::size_t number = reason.find_first_of("0123456789");
-                ++counts["refused: " +
-                         (number == reason.npos ? reason : reason.substr(0, number) + "N")];
-                break;
-            }
-        }
-    }
-    for (const auto& [what, count] : counts)
-        std::cout << what << ": " << count << "\n";
-    EXPECT_FALSE(counts.empty());
 }
 
 } // namespace
