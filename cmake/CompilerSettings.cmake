@@ -49,14 +49,16 @@ function(nordavel_layer target folder)
     target_link_libraries(${target} PRIVATE nordavel_flags)
 endfunction()
 
-# Windows executables: with MinGW, nothing to ship beside them. Ours have Unicode entry points
+# Windows executables: with MinGW, nothing to ship beside them, and no build time in the PE
+# header, so that two builds of one commit are the same bytes. Ours have Unicode entry points
 # (wmain, wWinMain); pass NARROW_MAIN for one with a plain main (the test executables).
 function(nordavel_windows_executable target kind)
     if(NOT WIN32)
         return()
     endif()
     if(MINGW)
-        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+        target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+                                              -Wl,--no-insert-timestamp)
         if(NOT "NARROW_MAIN" IN_LIST ARGN)
             target_link_options(${target} PRIVATE -municode)
         endif()
