@@ -48,15 +48,9 @@ bool ApplyValueOption(const std::vector<std::string>& arguments, std::size_t& i,
     if (name != "--codepage" && name != "--format" && name != "--utc-offset" &&
         name != "--time-zone")
         return false;
-    std::string_view value;
-    if (name.size() < argument.size()) {
-        value = argument.substr(name.size() + 1);
-    } else if (i + 1 < arguments.size()) {
-        value = arguments[++i];
-    } else {
-        error = "option " + std::string(name) + " needs a value";
-        return true;
-    }
+    const std::optional<std::string> given = OptionValue(arguments, i, error);
+    if (!given) return true;
+    const std::string_view value = *given;
     if (name == "--codepage") {
         // Checked when the run starts, where the platform's character sets are known.
         options.codePage = std::string(value);
@@ -109,6 +103,16 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
     else if (options.files.empty() && !options.help && !options.version)
         result.error = "no log file named";
     return result;
+}
+
+std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, std::size_t& i,
+                                       std::string& error) {
+    const std::string& argument = arguments[i];
+    const std::size_t equals = argument.find('=');
+    if (equals != std::string::npos) return argument.substr(equals + 1);
+    if (i + 1 < arguments.size()) return arguments[++i];
+    error = "option " + argument + " needs a value";
+    return std::nullopt;
 }
 
 std::string UnknownZone(std::string_view name) {

@@ -31,6 +31,11 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments);
 
 std::string UsageText();
 
+// The value of the option at arguments[i], given as "--NAME VALUE" (i then moves past it) or
+// "--NAME=VALUE"; nothing, and `error` says so, when none follows.
+std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, std::size_t& i,
+                                       std::string& error);
+
 // The usage error for a zone name that is none, with up to five zones whose names hold it.
 std::string UnknownZone(std::string_view name);
 

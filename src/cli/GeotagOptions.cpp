@@ -52,15 +52,9 @@ GeotagParseResult ParseGeotagArguments(const std::vector<std::string>& arguments
             options.sidecar = true;
         else {
             const std::string name = argument.substr(0, argument.find('='));
-            std::string value;
-            if (name.size() < argument.size()) {
-                value = argument.substr(name.size() + 1);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            } else {
-                error = "option " + name + " needs a value";
-                break;
-            }
+            const std::optional<std::string> given = OptionValue(arguments, i, error);
+            if (!given) break;
+            const std::string& value = *given;
             if (name == "--log") {
                 options.logs.push_back(value);
             } else if (name == "--codepage") {
