@@ -159,6 +159,12 @@ TEST(Exif, RefusesWhatItCannotReadWithinItsBounds) {
             return s.Put(At(s.ifd0, 2) + 2, kShort, 2), at("EXIF pointer malformed", At(s.ifd0, 2));
         },
         [&](S& s) { return s.Put(At(s.exif, 0) + 8, 7), at("EXIF structures overlap", 7); },
+        [&](S& s) { // a thumbnail after the image would move away from its offset
+            s.Put(At(s.ifd1, 0), 0x0201, 2);
+            s.Put(At(s.ifd1, 0) + 2, kLong, 2);
+            return s.Put(At(s.ifd1, 0) + 8, s.size + 2),
+                   at("EXIF refers to data outside its block", s.size + 2);
+        },
         [](S& s) { return s.Put(At(s.ifd0, 2), 0x8768, 2), "no DateTimeOriginal"s; },
         [](S& s) { return s.Put(At(s.exif, 0) + 2, kUndefined, 2), "no DateTimeOriginal"s; },
         [](S& s) { return s.jpeg[kTiff + At(s.exif, 4) + 4] = 0, "no DateTimeOriginal"s; },

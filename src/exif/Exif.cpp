@@ -105,6 +105,30 @@ std::string_view StoredText(const TiffBlock& block, const IfdEntry* entry) {
     return text.substr(0, text.find('\0'));
 }
 
+// A thumbnail or a strip is found by offsets of its own. Data they name outside the block (after
+// the image, as some cameras put it) would move when the block grows, and the offsets would lie.
+void RefuseDataOutside(const TiffBlock& block, const Ifd& ifd) {
+    const auto value = [&](const IfdEntry& entry, std::uint64_t i) -> std::uint64_t {
+        return entry.type == kShort ? block.U16(entry.valueOffset + 2 * i)
+                                    : block.U32(entry.valueOffset + 4 * i);
+    };
+    for (const auto& [startTag, lengthTag] :
+         {std::pair<std::uint16_t, std::uint16_t>{0x0201, 0x0202},
+          std::pair<std::uint16_t, std::uint16_t>{0x0111, 0x0117}}) {
+        const IfdEntry* start = ifd.Find(startTag);
+        const IfdEntry* length = ifd.Find(lengthTag);
+        if (!start || (start->type != kShort && start->type != kLong)) continue;
+        for (std::uint64_t i = 0; i < start->count; ++i) {
+            const std::uint64_t begin = value(*start, i);
+            const bool sized =
+                length && i < length->count && (length->type == kShort || length->type == kLong);
+            if (begin + (sized ? value(*length, i) : 0) > block.Size())
+                throw Refused("EXIF refers to data outside its block at offset " +
+                              std::to_string(begin));
+        }
+    }
+}
+
 // Every directory a writer relies on is read in full, so that a file is refused before any of
 // its bytes could be misread, not after.
 Structure ReadStructure(const TiffBlock& block) {
@@ -125,10 +149,11 @@ Structure ReadStructure(const TiffBlock& block) {
         return ifd;
     };
     structure.ifd0 = read(block.FirstIfdOffset());
+    RefuseDataOutside(block, structure.ifd0);
     if (structure.ifd0.offset < 8)
         throw Refused("EXIF structures overlap at offset " + std::to_string(structure.ifd0.offset));
     // The thumbnail's directory is kept as it is, but only when it can be read at all.
-    if (structure.ifd0.nextOffset != 0) read(structure.ifd0.nextOffset);
+    if (structure.ifd0.nextOffset != 0) RefuseDataOutside(block, read(structure.ifd0.nextOffset));
     if (const IfdEntry* gps = structure.ifd0.Find(kGpsPointer)) {
         read(PointerValue(block, *gps));
         structure.gpsPointer = *gps;
